@@ -49,9 +49,6 @@ Form1::Form1(QWidget* parent)
     connect(text1_, &QLineEdit::textChanged, this, &Form1::onText1Changed);
     connect(command2_, &PictureButton::clicked, this, &Form1::onCommand2Clicked);
     connect(label1_, &LinkLabel::clicked, this, &Form1::onLabel1Clicked);
-
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 void Form1::load() {
@@ -60,6 +57,17 @@ void Form1::load() {
 
 int Form1::check1Value() const {
     return check1_->isChecked() ? 1 : 0;
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Centred as a whole, frame included: its size is known once the window exists.
+    if (!centred_) {
+        centred_ = true;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 void Form1::paintEvent(QPaintEvent*) {

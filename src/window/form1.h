@@ -25,6 +25,7 @@ public:
     int check1Value() const;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -47,4 +48,5 @@ private:
     PictureButton* check1_;
     LinkLabel* label1_;
     PictureButton* defaultButton_ = nullptr;
+    bool centred_ = false;
 };
