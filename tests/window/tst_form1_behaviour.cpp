@@ -260,6 +260,20 @@ private slots:
         QVERIFY(allSelected(f.text1));
     }
 
+    // A huge paste is kept whole; only its first unit is looked up.
+    void aMegabytePasteIsKeptWhole() {
+        const QString huge = QStringLiteral("字") + QString(999'999, u'x');
+        QApplication::clipboard()->setText(huge);
+        QTest::keySequence(f.text1, QKeySequence::Paste);
+        QCOMPARE(f.text1->text().size(), huge.size());
+        QVERIFY(f.text1->text() == huge);
+        QCOMPARE(f.text2->text(), QStringLiteral("字:6划"));
+        QVERIFY(allSelected(f.text1));
+        QApplication::clipboard()->setText(QStringLiteral("a") + huge);
+        QTest::keySequence(f.text1, QKeySequence::Paste);
+        QVERIFY(f.text1->text().isEmpty());
+    }
+
     // An input method: the preedit is no change of the text; the commit is looked up, and a
     // composition begun over the selected result is left open.
     void inputMethodCommitsAreLookedUp() {

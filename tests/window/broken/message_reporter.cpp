@@ -1,0 +1,27 @@
+// Linked into test builds of the program: prints the text of the first message box the
+// program shows and closes it, so a test can read what a user would have been told.
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void startReporter() {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            std::printf("MESSAGE BOX: %s\n", qPrintable(box->text()));
+            std::fflush(stdout);
+            box->accept();
+        }
+    });
+    poll->start(20);
+    // A program that shows no message at all is ended, so the test sees status 0.
+    QTimer::singleShot(10'000, qApp, [] { QCoreApplication::exit(0); });
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(startReporter)
