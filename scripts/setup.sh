@@ -4,7 +4,7 @@
 set -euo pipefail
 
 QUORVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-QUORVEL_BUILD=${QUORVEL_BUILD:-$QUORVEL_ROOT/build}
+QUORVEL_BUILD=$QUORVEL_ROOT/build # where the "default" preset builds
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -25,10 +25,10 @@ install_packages() {
     fi
 }
 
-build_quorvel() {
-    cmake -S "$QUORVEL_ROOT" -B "$QUORVEL_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$QUORVEL_BUILD" --parallel "$(nproc)"
+# Configures and builds one of the presets of CMakePresets.json.
+build_preset() {
+    (cd "$QUORVEL_ROOT" && cmake --preset "$1" && cmake --build --preset "$1" --parallel "$(nproc)")
 }
 
 install_packages
-build_quorvel
+build_preset default

@@ -8,7 +8,7 @@
 
 namespace {
 
-long residentKiB() {
+[[maybe_unused]] long residentKiB() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
