@@ -12,6 +12,9 @@ void startReporter() {
     auto* poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, [] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            // By now main() has named the application, as the desktop and tools see it.
+            std::printf("APPLICATION: %s %s\n", qPrintable(QCoreApplication::applicationName()),
+                        qPrintable(QCoreApplication::applicationVersion()));
             std::printf("MESSAGE BOX: %s\n", qPrintable(box->text()));
             std::fflush(stdout);
             box->accept();
