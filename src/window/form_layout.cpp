@@ -53,8 +53,7 @@ QWidget* createWidget(const ControlSpec& spec, QWidget* form) {
     case ControlKind::PictureButton:
     case ControlKind::PictureToggle: {
         auto* button = new PictureButton(form);
-        button->setPictures(loadPicture(spec.pictures.normal), loadPicture(spec.pictures.down),
-                            loadPicture(spec.pictures.disabled));
+        button->setPictures(spec.pictures.normal, spec.pictures.down, spec.pictures.disabled);
         button->setCheckable(spec.kind == ControlKind::PictureToggle);
         return button;
     }

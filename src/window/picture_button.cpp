@@ -1,29 +1,35 @@
 #include "picture_button.h"
 
+#include "pictures.h"
+
 #include <QPainter>
 
 PictureButton::PictureButton(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void PictureButton::setPictures(const QPixmap& normal, const QPixmap& down,
-                                const QPixmap& disabled) {
-    normal_ = normal;
-    down_ = down;
-    disabled_ = disabled;
+void PictureButton::setPictures(const char* normal, const char* down, const char* disabled) {
+    paths_ = {normal, down, disabled};
+    pictures_ = {};
     update();
 }
 
+const QPixmap& PictureButton::picture(Picture which) const {
+    if (!paths_[which])
+        which = Normal;
+    if (pictures_[which].isNull())
+        pictures_[which] = loadPicture(paths_[which]);
+    return pictures_[which];
+}
+
 const QPixmap& PictureButton::currentPicture() const {
-    if (!isEnabled() && !disabled_.isNull())
-        return disabled_;
-    if ((isDown() || isChecked()) && !down_.isNull())
-        return down_;
-    return normal_;
+    if (!isEnabled())
+        return picture(Disabled);
+    return picture(isDown() || isChecked() ? Down : Normal);
 }
 
 QSize PictureButton::sizeHint() const {
-    return normal_.deviceIndependentSize().toSize();
+    return picture(Normal).deviceIndependentSize().toSize();
 }
 
 void PictureButton::paintEvent(QPaintEvent*) {

@@ -3,14 +3,18 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
+#include <array>
+
 // A push button drawn entirely from pictures, centred on its face colour (the palette's
 // Button colour). A checkable one stays down, showing its down picture, while checked.
+// Each picture is read when first shown, so start-up decodes only what it draws.
 class PictureButton : public QAbstractButton {
     Q_OBJECT
 public:
     explicit PictureButton(QWidget* parent = nullptr);
 
-    void setPictures(const QPixmap& normal, const QPixmap& down, const QPixmap& disabled);
+    // Resource paths; a null one means the state shows the normal picture.
+    void setPictures(const char* normal, const char* down, const char* disabled);
     // The picture the button shows in its current state.
     const QPixmap& currentPicture() const;
 
@@ -20,7 +24,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap normal_;
-    QPixmap down_;
-    QPixmap disabled_;
+    enum Picture { Normal, Down, Disabled };
+    const QPixmap& picture(Picture which) const;
+
+    std::array<const char*, 3> paths_{};
+    mutable std::array<QPixmap, 3> pictures_;
 };
