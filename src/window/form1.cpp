@@ -37,9 +37,9 @@ Form1::Form1(QWidget* parent)
     command2_ = control<PictureButton>(this, "Command2");
     check1_ = control<PictureButton>(this, "Check1");
     label1_ = control<LinkLabel>(this, "Label1");
-    for (const ControlSpec& spec : kForm1Controls) {
-        if (spec.isDefault)
-            defaultButton_ = control<PictureButton>(this, spec.name);
+    for (const ControlSpec& layout : kForm1Controls) {
+        if (layout.isDefault)
+            defaultButton_ = control<PictureButton>(this, layout.name);
     }
 
     check1_->setChecked(true); // look up on every change from the start

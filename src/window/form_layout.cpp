@@ -32,35 +32,35 @@ void registerFontSubstitutes() {
                                {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW")});
 }
 
-QFont makeFont(const FontSpec& spec) {
-    QFont font(QString::fromUtf16(spec.face));
-    font.setPointSizeF(spec.points);
-    font.setWeight(QFont::Weight(spec.weight));
-    font.setUnderline(spec.underline);
+QFont makeFont(const FontSpec& wanted) {
+    QFont font(QString::fromUtf16(wanted.face));
+    font.setPointSizeF(wanted.points);
+    font.setWeight(QFont::Weight(wanted.weight));
+    font.setUnderline(wanted.underline);
     return font;
 }
 
-QWidget* createWidget(const ControlSpec& spec, QWidget* form) {
-    switch (spec.kind) {
+QWidget* createWidget(const ControlSpec& layout, QWidget* form) {
+    switch (layout.kind) {
     case ControlKind::InputBox:
     case ControlKind::ResultBox: {
         auto* box = new QLineEdit(form);
-        box->setReadOnly(spec.kind == ControlKind::ResultBox);
+        box->setReadOnly(layout.kind == ControlKind::ResultBox);
         box->setMaxLength(std::numeric_limits<int>::max()); // no length limit
-        box->setAlignment(spec.alignment);
+        box->setAlignment(layout.alignment);
         return box;
     }
     case ControlKind::PictureButton:
     case ControlKind::PictureToggle: {
         auto* button = new PictureButton(form);
-        button->setPictures(spec.pictures.normal, spec.pictures.down, spec.pictures.disabled);
-        button->setCheckable(spec.kind == ControlKind::PictureToggle);
+        button->setPictures(layout.pictures.normal, layout.pictures.down, layout.pictures.disabled);
+        button->setCheckable(layout.kind == ControlKind::PictureToggle);
         return button;
     }
     case ControlKind::LinkLabel: {
         auto* label = new LinkLabel(form);
-        label->setText(QString::fromUtf16(spec.caption));
-        label->setAlignment(spec.alignment);
+        label->setText(QString::fromUtf16(layout.caption));
+        label->setAlignment(layout.alignment);
         label->setFocusPolicy(Qt::NoFocus);
         return label;
     }
@@ -68,20 +68,20 @@ QWidget* createWidget(const ControlSpec& spec, QWidget* form) {
     return nullptr;
 }
 
-void applyLooks(QWidget* widget, const ControlSpec& spec) {
+void applyLooks(QWidget* widget, const ControlSpec& layout) {
     QPalette palette = widget->palette();
-    if (spec.face) {
-        palette.setColor(QPalette::Base, QColor::fromRgb(*spec.face));
-        palette.setColor(QPalette::Button, QColor::fromRgb(*spec.face));
+    if (layout.face) {
+        palette.setColor(QPalette::Base, QColor::fromRgb(*layout.face));
+        palette.setColor(QPalette::Button, QColor::fromRgb(*layout.face));
     }
-    if (spec.text)
-        palette.setColor(QPalette::WindowText, QColor::fromRgb(*spec.text));
+    if (layout.text)
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(*layout.text));
     widget->setPalette(palette);
-    widget->setFont(makeFont(spec.font));
-    widget->setToolTip(QString::fromUtf16(spec.toolTip));
-    widget->setAccessibleName(QString::fromUtf16(spec.accessibleName));
-    if (spec.cursor)
-        widget->setCursor(loadCursor(spec.cursor));
+    widget->setFont(makeFont(layout.font));
+    widget->setToolTip(QString::fromUtf16(layout.toolTip));
+    widget->setAccessibleName(QString::fromUtf16(layout.accessibleName));
+    if (layout.cursor)
+        widget->setCursor(loadCursor(layout.cursor));
 }
 
 } // namespace
@@ -120,24 +120,24 @@ const std::array<ControlSpec, 6> kForm1Controls{{
 }};
 // clang-format on
 
-void buildForm(QWidget* form, const FormSpec& spec, const std::array<ControlSpec, 6>& controls) {
+void buildForm(QWidget* form, const FormSpec& window, const std::array<ControlSpec, 6>& controls) {
     registerFontSubstitutes();
-    form->setObjectName(QLatin1String(spec.name));
-    form->setWindowTitle(QString::fromUtf16(spec.caption));
-    form->setWindowIcon(QIcon(QLatin1String(spec.icon)));
-    form->setFixedSize(twipsToPixels(spec.clientTwips.width()),
-                       twipsToPixels(spec.clientTwips.height()));
+    form->setObjectName(QLatin1String(window.name));
+    form->setWindowTitle(QString::fromUtf16(window.caption));
+    form->setWindowIcon(QIcon(QLatin1String(window.icon)));
+    form->setFixedSize(twipsToPixels(window.clientTwips.width()),
+                       twipsToPixels(window.clientTwips.height()));
 
     std::array<const ControlSpec*, 6> byTab{};
     std::transform(controls.begin(), controls.end(), byTab.begin(), [](auto& c) { return &c; });
     std::sort(byTab.begin(), byTab.end(),
               [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
-    for (const ControlSpec* spec : byTab) {
-        QWidget* widget = createWidget(*spec, form);
-        widget->setObjectName(QLatin1String(spec->name));
-        widget->setGeometry(twipsToPixels(spec->twips));
-        applyLooks(widget, *spec);
+    for (const ControlSpec* control : byTab) {
+        QWidget* widget = createWidget(*control, form);
+        widget->setObjectName(QLatin1String(control->name));
+        widget->setGeometry(twipsToPixels(control->twips));
+        applyLooks(widget, *control);
         if (widget->focusPolicy() != Qt::NoFocus) {
             if (previous)
                 QWidget::setTabOrder(previous, widget);

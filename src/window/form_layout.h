@@ -76,6 +76,6 @@ struct FormSpec {
 extern const FormSpec kForm1;
 extern const std::array<ControlSpec, 6> kForm1Controls;
 
-// Gives `form` the window settings of `spec` and creates its controls, named after
-// their specs, with tab order, fonts, colours, pictures and tool tips.
-void buildForm(QWidget* form, const FormSpec& spec, const std::array<ControlSpec, 6>& controls);
+// Gives `form` the settings of `window` and creates its controls, named after their
+// descriptions, with tab order, fonts, colours, pictures and tool tips.
+void buildForm(QWidget* form, const FormSpec& window, const std::array<ControlSpec, 6>& controls);
