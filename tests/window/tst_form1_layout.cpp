@@ -166,6 +166,21 @@ private slots:
         QVERIFY(shows("check1-up.jpg"));
     }
 
+    void focusedButtonsShowIt_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Command1") << "Command1";
+        QTest::newRow("Command2") << "Command2";
+        QTest::newRow("Check1") << "Check1";
+    }
+    void focusedButtonsShowIt() {
+        QFETCH(QString, name);
+        QWidget* button = f.control(name);
+        const QImage unfocused = button->grab().toImage();
+        button->setFocus(Qt::TabFocusReason);
+        QVERIFY(button->hasFocus());
+        QVERIFY2(button->grab().toImage() != unfocused, "no focus indicator");
+    }
+
     void labelHasTheHandCursor() {
         QCOMPARE(f.label1->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(f.label1->cursor().hotSpot(), QPoint(12, 1));
