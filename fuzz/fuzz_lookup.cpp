@@ -1,0 +1,101 @@
+// Fuzzes the look-up against the packaged table. The input, read as UTF-16 text, is looked
+// up and the outcome compared with what the table says when walked entry by entry; the
+// input also serves as a haystack and needle for FindCodeUnit, checked against a plain loop.
+
+#include "fuzz_support.h"
+#include "stroke_lookup.h"
+#include "stroke_table.h"
+#include "unit_search.h"
+
+#include <memory>
+
+namespace {
+
+constexpr qsizetype kEntryUnits = 3;
+
+struct Reference {
+    StrokeTable table;
+    const char16_t* units = nullptr;
+    qsizetype size = 0;
+    std::vector<qsizetype> entryOf; // unit -> index of the first entry it heads, or -1
+};
+
+const Reference& reference() {
+    static const Reference ref = [] {
+        Reference r;
+        r.table = LoadStrokeTable();
+        r.units = reinterpret_cast<const char16_t*>(r.table.constData());
+        r.size = r.table.size();
+        FUZZ_CHECK(r.size > 0 && r.size % kEntryUnits == 0,
+                   QStringLiteral("table of %1 units").arg(r.size));
+        r.entryOf.assign(0x10000, -1);
+        for (qsizetype i = 0; i < r.size; i += kEntryUnits) {
+            if (r.entryOf[r.units[i]] < 0)
+                r.entryOf[r.units[i]] = i;
+        }
+        // The look-up takes the first copy of the key anywhere in the table, not the first
+        // entry it heads; the two agree only if no count field holds a searchable unit.
+        fuzz::FirstIndex anywhere;
+        anywhere.build(r.units, r.size);
+        for (unsigned unit = 0; unit < 0x10000; ++unit) {
+            const auto key = static_cast<char16_t>(unit);
+            if (fuzz::isSpaceOrDigit(key))
+                continue;
+            FUZZ_CHECK(anywhere[key] == r.entryOf[key],
+                       QStringLiteral("%1 first occurs at %2, first heads an entry at %3")
+                           .arg(fuzz::keyName(key))
+                           .arg(anywhere[key])
+                           .arg(r.entryOf[key]));
+        }
+        return r;
+    }();
+    return ref;
+}
+
+void checkLookup(const std::vector<char16_t>& input) {
+    const Reference& ref = reference();
+    const QStringView text(input.data(), qsizetype(input.size()));
+    const char16_t key = input.empty() ? u' ' : input.front();
+    const LookupOutcome got = LookupStrokes(ref.table, text);
+    const LookupOutcome want = fuzz::expectedOutcome(ref.units, ref.size, key, ref.entryOf[key]);
+    fuzz::checkOutcome(got, want, key, "packaged table");
+}
+
+void checkSearch(const char16_t* haystack, qsizetype size, char16_t needle) {
+    const qsizetype got = FindCodeUnit(haystack, size, needle);
+    const qsizetype want = fuzz::plainFind(haystack, size, needle);
+    FUZZ_CHECK(got == want, QStringLiteral("FindCodeUnit(%1 units, %2) = %3, want %4")
+                                .arg(size)
+                                .arg(fuzz::keyName(needle))
+                                .arg(got)
+                                .arg(want));
+}
+
+// Needle: the first unit; haystack: the rest, in a buffer of exactly its size so that
+// ASan reports any read past its end. Every start offset up to one vector width is tried,
+// since the vector loop's tail handling depends on the length.
+void checkFindCodeUnit(const std::vector<char16_t>& input) {
+    if (input.empty())
+        return;
+    const char16_t needle = input.front();
+    const auto size = qsizetype(input.size()) - 1;
+    const std::unique_ptr<char16_t[]> haystack(new char16_t[size]);
+    std::copy(input.begin() + 1, input.end(), haystack.get());
+    for (qsizetype skip = 0; skip <= std::min<qsizetype>(size, 8); ++skip) {
+        const char16_t* start = haystack.get() + skip;
+        const qsizetype length = size - skip;
+        checkSearch(start, length, needle);
+        // A needle sure to be present, so that the hit path runs on every input too.
+        if (length > 0)
+            checkSearch(start, length, start[needle % length]);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::vector<char16_t> input = fuzz::toUnits(data, size);
+    checkLookup(input);
+    checkFindCodeUnit(input);
+    return 0;
+}
