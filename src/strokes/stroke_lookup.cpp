@@ -24,7 +24,7 @@ LookupOutcome LookupStrokes(const StrokeTable& table, QStringView text) {
     if (isSkippedKey(key))
         return {LookupOutcome::Skipped, {}};
     const qsizetype at =
-        FindCodeUnit(reinterpret_cast<const char16_t*>(table.utf16()), table.size(), key);
+        FindCodeUnit(QStringView(table).utf16(), table.size(), key);
     if (at < 0)
         return {LookupOutcome::NotFound, {}};
     // The count is the two units after the key; a table cut short yields fewer.
