@@ -32,6 +32,21 @@ void registerFontSubstitutes() {
                                {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW")});
 }
 
+} // namespace
+
+void addLastResortFace(const FontSpec& wanted) {
+    const QString face = QString::fromUtf16(wanted.face);
+    const QStringList installed = QFontDatabase::families(wanted.script);
+    const QStringList substitutes = QFont::substitutes(face);
+    const bool covered = installed.contains(face) ||
+                         std::any_of(substitutes.begin(), substitutes.end(),
+                                     [&](const QString& s) { return installed.contains(s); });
+    if (!covered && !installed.isEmpty())
+        QFont::insertSubstitution(face, installed.first());
+}
+
+namespace {
+
 QFont makeFont(const FontSpec& wanted) {
     QFont font(QString::fromUtf16(wanted.face));
     font.setPointSizeF(wanted.points);
@@ -137,6 +152,7 @@ void buildForm(QWidget* form, const FormSpec& window, const std::array<ControlSp
         QWidget* widget = createWidget(*control, form);
         widget->setObjectName(QLatin1String(control->name));
         widget->setGeometry(twipsToPixels(control->twips));
+        addLastResortFace(control->font);
         applyLooks(widget, *control);
         if (widget->focusPolicy() != Qt::NoFocus) {
             if (previous)

@@ -76,6 +76,11 @@ struct FormSpec {
 extern const FormSpec kForm1;
 extern const std::array<ControlSpec, 6> kForm1Controls;
 
+// Where neither the wanted face nor a substitute of it is installed, makes any installed
+// face of its character set stand in: nearer than the desktop's default, which may lack
+// the ideographs.
+void addLastResortFace(const FontSpec& wanted);
+
 // Gives `form` the settings of `window` and creates its controls, named after their
 // descriptions, with tab order, fonts, colours, pictures and tool tips.
 void buildForm(QWidget* form, const FormSpec& window, const std::array<ControlSpec, 6>& controls);

@@ -1,4 +1,5 @@
 #include "form1_fixture.h"
+#include "form_layout.h"
 
 #include <QFontInfo>
 #include <QImage>
@@ -107,6 +108,14 @@ private slots:
         QCOMPARE(QFontInfo(widget->font()).family(), shownFamily);
         QCOMPARE(QFontInfo(widget->font()).pixelSize(), qRound(points * 96 / 72));
         QCOMPARE(widget->focusPolicy() != Qt::NoFocus, tabStop);
+    }
+
+    void aMissingFaceFallsBackToItsCharacterSet() {
+        const FontSpec unknown{u"无此字体", 12, 400, false, QFontDatabase::SimplifiedChinese};
+        addLastResortFace(unknown);
+        const QString shown = QFontInfo(QFont(QStringLiteral("无此字体"))).family();
+        QVERIFY2(QFontDatabase::families(QFontDatabase::SimplifiedChinese).contains(shown),
+                 qPrintable(shown));
     }
 
     void boxesAreSingleLineWithoutLimit() {
