@@ -11,6 +11,8 @@
 // Without --platform it runs on offscreen, and on xcb too when DISPLAY is set.
 // --stages also times src/main.cpp's steps one by one (startup_form1_stages);
 // --smaps also compares Form1's resident memory with the text window's, mapping by mapping.
+#include "process_stats.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -55,13 +57,6 @@ constexpr int kTimeoutMs = 30'000;
 
 // Every key=value a child printed, plus "start_ns" of its spawn.
 using Sample = std::map<std::string, long long>;
-
-// std::chrono::steady_clock is CLOCK_MONOTONIC on Linux, the same clock in every process.
-long long monotonicNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // Reads both of the child's pipes to the end, or until the deadline.
 bool drain(int out, int err, std::string& outText, std::string& errText, long long deadlineNs) {

@@ -22,14 +22,9 @@
 #include <cstring>
 #include <ctime>
 
-namespace {
+#include "process_stats.h"
 
-// std::chrono::steady_clock is CLOCK_MONOTONIC on Linux, the same clock as the driver's.
-long long monotonicNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+namespace {
 
 // CPU time of the whole process, all threads, since exec (glibc reads
 // CLOCK_PROCESS_CPUTIME_ID); microsecond steps.
@@ -39,24 +34,6 @@ long long cpuNs() {
 
 // Taken during static initialisation: the executable and its libraries are loaded.
 const long long loadedNs = monotonicNs();
-
-// A "VmRSS:" style field of /proc/self/status, in KiB; -1 when it cannot be read.
-long long statusKiB(const char* field) {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return -1;
-    long long value = -1;
-    char line[256];
-    const std::size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, status)) {
-        if (std::strncmp(line, field, length) == 0) {
-            std::sscanf(line + length, "%lld", &value);
-            break;
-        }
-    }
-    std::fclose(status);
-    return value;
-}
 
 void copyFile(const char* from, const char* to) {
     std::FILE* in = std::fopen(from, "r");

@@ -6,6 +6,7 @@
 #include "form1.h"
 #include "form_layout.h"
 #include "pictures.h"
+#include "process_stats.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -16,28 +17,6 @@
 #include <iterator>
 
 namespace {
-
-// std::chrono::steady_clock is CLOCK_MONOTONIC on Linux, the same clock in every process.
-long long monotonicNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-long long rssKiB() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    long long value = -1;
-    char line[256];
-    while (status && std::fgets(line, sizeof line, status)) {
-        if (std::strncmp(line, "VmRSS:", 6) == 0) {
-            std::sscanf(line + 6, "%lld", &value);
-            break;
-        }
-    }
-    if (status)
-        std::fclose(status);
-    return value;
-}
 
 struct Mark {
     const char* name;
@@ -50,7 +29,7 @@ int markCount = 0;
 
 void mark(const char* name) {
     if (markCount < int(std::size(marks)))
-        marks[markCount++] = {name, monotonicNs(), rssKiB()};
+        marks[markCount++] = {name, monotonicNs(), statusKiB("VmRSS:")};
 }
 
 } // namespace
