@@ -2,6 +2,8 @@
 
 #include "unit_search.h"
 
+#include <algorithm>
+
 namespace {
 
 // Spaces and digits fill every count field, so a search for them would land in a count.
@@ -9,29 +11,26 @@ bool isSkippedKey(char16_t key) {
     return key == u' ' || (key >= u'0' && key <= u'9');
 }
 
-QStringView trimSpaces(QStringView text) {
-    while (!text.isEmpty() && text.front() == u' ')
-        text = text.sliced(1);
-    while (!text.isEmpty() && text.back() == u' ')
-        text.chop(1);
-    return text;
+std::u16string_view trimSpaces(std::u16string_view text) {
+    const size_t first = text.find_first_not_of(u' ');
+    if (first == std::u16string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
 }
 
 } // namespace
 
-LookupOutcome LookupStrokes(const StrokeTable& table, QStringView text) {
-    const char16_t key = text.isEmpty() ? u' ' : text.front().unicode();
+LookupOutcome LookupStrokes(const StrokeTable& table, std::u16string_view text) {
+    const char16_t key = text.empty() ? u' ' : text.front();
     if (isSkippedKey(key))
         return {LookupOutcome::Skipped, {}};
-    const qsizetype at =
-        FindCodeUnit(QStringView(table).utf16(), table.size(), key);
+    const std::ptrdiff_t at = FindCodeUnit(table.data(), table.size(), key);
     if (at < 0)
         return {LookupOutcome::NotFound, {}};
     // The count is the two units after the key; a table cut short yields fewer.
-    const QStringView count = trimSpaces(
-        QStringView(table).sliced(at + 1).first(qMin<qsizetype>(2, table.size() - at - 1)));
-    QString result;
+    const std::u16string_view count = trimSpaces(std::u16string_view(table).substr(at + 1, 2));
+    std::u16string result;
     result.reserve(count.size() + 3);
-    result.append(QChar(key)).append(u':').append(count).append(QChar(u'划'));
-    return {LookupOutcome::Found, result};
+    result.append(1, key).append(1, u':').append(count).append(1, u'划');
+    return {LookupOutcome::Found, std::move(result)};
 }

@@ -2,8 +2,8 @@
 
 #include "stroke_table.h"
 
-#include <QString>
-#include <QStringView>
+#include <string>
+#include <string_view>
 
 // What a look-up asks the window to show.
 struct LookupOutcome {
@@ -13,11 +13,11 @@ struct LookupOutcome {
         Found,    // resultText holds e.g. "字:6划"
     };
     Kind kind = Skipped;
-    QString resultText;
+    std::u16string resultText;
 
     friend bool operator==(const LookupOutcome&, const LookupOutcome&) = default;
 };
 
 // Looks up the first UTF-16 unit of `text` in `table`. Only ASCII digits count as
 // numeric: a full-width digit is an ordinary character the table lacks (NotFound).
-LookupOutcome LookupStrokes(const StrokeTable& table, QStringView text);
+LookupOutcome LookupStrokes(const StrokeTable& table, std::u16string_view text);

@@ -3,16 +3,17 @@
 #include <bit>
 #include <string_view>
 
-#if defined(__SSE2__)
+// x86-64 always has SSE2; MSVC says so only through _M_X64.
+#if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 
-qsizetype FindCodeUnit(const char16_t* data, qsizetype size, char16_t unit) {
+std::ptrdiff_t FindCodeUnit(const char16_t* data, std::size_t size, char16_t unit) {
     const __m128i needle = _mm_set1_epi16(static_cast<short>(unit));
-    const auto compare = [&](qsizetype at) {
+    const auto compare = [&](std::size_t at) {
         const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
         return _mm_cmpeq_epi16(units, needle);
     };
-    qsizetype i = 0;
+    std::size_t i = 0;
     // 32 units a step, the four compares folded into one test: a miss costs one branch.
     for (; i + 32 <= size; i += 32) {
         const __m128i any = _mm_or_si128(_mm_or_si128(compare(i), compare(i + 8)),
@@ -22,20 +23,20 @@ qsizetype FindCodeUnit(const char16_t* data, qsizetype size, char16_t unit) {
     }
     for (; i + 8 <= size; i += 8) {
         if (const int mask = _mm_movemask_epi8(compare(i)); mask != 0)
-            return i + std::countr_zero(static_cast<unsigned>(mask)) / 2;
+            return static_cast<std::ptrdiff_t>(i) + std::countr_zero(static_cast<unsigned>(mask)) / 2;
     }
     for (; i < size; ++i) {
         if (data[i] == unit)
-            return i;
+            return static_cast<std::ptrdiff_t>(i);
     }
     return -1;
 }
 
 #else
 
-qsizetype FindCodeUnit(const char16_t* data, qsizetype size, char16_t unit) {
-    const auto at = std::u16string_view(data, static_cast<size_t>(size)).find(unit);
-    return at == std::u16string_view::npos ? -1 : static_cast<qsizetype>(at);
+std::ptrdiff_t FindCodeUnit(const char16_t* data, std::size_t size, char16_t unit) {
+    const auto at = std::u16string_view(data, size).find(unit);
+    return at == std::u16string_view::npos ? -1 : static_cast<std::ptrdiff_t>(at);
 }
 
 #endif

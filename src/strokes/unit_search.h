@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QtGlobal>
+#include <cstddef>
 
 // Index of the first occurrence of `unit` in data[0, size), or -1. A vectorised linear
 // scan: the stroke table is searched without an index, so this is the whole look-up cost.
-qsizetype FindCodeUnit(const char16_t* data, qsizetype size, char16_t unit);
+std::ptrdiff_t FindCodeUnit(const char16_t* data, std::size_t size, char16_t unit);

@@ -1,25 +1,33 @@
 #pragma once
 
-#include <QFontDatabase>
-#include <QRect>
-#include <QRgb>
-#include <QSize>
+// Form1 described once, as plain data that each front end's builder turns into its own
+// controls. Nothing here names a toolkit type.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 
-class QWidget;
+// Geometry is kept in twips (1/1440 inch); at 96 dpi 15 twips make one pixel.
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kTwipsPerPixel = 15; // at 96 dpi, Qt's logical pixel
 
-// Geometry is kept in twips (1/1440 inch); at 96 dpi, which is Qt's logical pixel,
-// 15 twips make one pixel.
-inline constexpr int kTwipsPerPixel = 15;
-constexpr int twipsToPixels(int twips) {
-    return twips / kTwipsPerPixel;
+struct TwipsRect {
+    int left, top, width, height;
+};
+
+struct TwipsSize {
+    int width, height;
+};
+
+// Twips to pixels at `dpi` dots per inch, rounded to the nearest pixel.
+constexpr int twipsToPixels(int twips, int dpi = 96) {
+    return (twips * dpi + kTwipsPerInch / 2) / kTwipsPerInch;
 }
-constexpr QRect twipsToPixels(QRect twips) {
-    return {twipsToPixels(twips.x()), twipsToPixels(twips.y()), twipsToPixels(twips.width()),
-            twipsToPixels(twips.height())};
-}
+
+struct Rgb {
+    std::uint8_t red, green, blue;
+    friend constexpr bool operator==(Rgb, Rgb) = default;
+};
 
 // The author's web address: the caption of Label1 and the page its click opens.
 inline constexpr char16_t kAuthorAddress[] = u"https://example.org/quorvel/";
@@ -32,15 +40,26 @@ enum class ControlKind {
     LinkLabel,     // one-line clickable label
 };
 
+// Text boxes centre their line vertically; the label draws it from its top-left corner.
+enum class TextAlign { Left, Centre };
+
+inline constexpr int kGb2312Charset = 134; // the simplified-Chinese character set
+
 struct FontSpec {
     const char16_t* face;
-    qreal points;
-    int weight; // QFont::Weight: 400 regular, 700 bold
+    double points;
+    int weight; // 400 regular, 700 bold
     bool underline;
-    QFontDatabase::WritingSystem script; // GB2312 character set
+    int charset;
 };
 
-// Resource paths of a control's pictures; "normal" is the up picture of a toggle.
+// The character height in pixels at `dpi`: points × dpi / 72, rounded.
+constexpr int fontPixelHeight(const FontSpec& font, int dpi = 96) {
+    return static_cast<int>(font.points * dpi / 72 + 0.5);
+}
+
+// File names in assets/ of a control's pictures; "normal" is the up picture of a toggle.
+// Each has a sibling "name@2x.ext" drawn at twice the size.
 struct PictureSet {
     const char* normal = nullptr;
     const char* down = nullptr;
@@ -50,11 +69,11 @@ struct PictureSet {
 struct ControlSpec {
     const char* name;
     ControlKind kind;
-    QRect twips;
-    std::optional<QRgb> face; // none: transparent, the window shows through
-    std::optional<QRgb> text; // none: the desktop's window-text colour
+    TwipsRect twips;
+    std::optional<Rgb> face; // none: transparent, the window shows through
+    std::optional<Rgb> text; // none: the desktop's window-text colour
     FontSpec font;
-    Qt::Alignment alignment;
+    TextAlign alignment;
     const char16_t* caption;
     const char16_t* toolTip;
     const char16_t* accessibleName;
@@ -67,8 +86,8 @@ struct ControlSpec {
 struct FormSpec {
     const char* name;
     const char16_t* caption;
-    QSize clientTwips;
-    QRgb background;
+    TwipsSize clientTwips;
+    Rgb background;
     const char* backgroundPicture;
     const char* icon;
 };
@@ -76,11 +95,5 @@ struct FormSpec {
 extern const FormSpec kForm1;
 extern const std::array<ControlSpec, 6> kForm1Controls;
 
-// Where neither the wanted face nor a substitute of it is installed, makes any installed
-// face of its character set stand in: nearer than the desktop's default, which may lack
-// the ideographs.
-void addLastResortFace(const FontSpec& wanted);
-
-// Gives `form` the settings of `window` and creates its controls, named after their
-// descriptions, with tab order, fonts, colours, pictures and tool tips.
-void buildForm(QWidget* form, const FormSpec& window, const std::array<ControlSpec, 6>& controls);
+// The controls in tab order.
+std::array<const ControlSpec*, 6> inTabOrder(const std::array<ControlSpec, 6>& controls);

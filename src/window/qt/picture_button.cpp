@@ -8,14 +8,15 @@ PictureButton::PictureButton(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void PictureButton::setPictures(const char* normal, const char* down, const char* disabled) {
+void PictureButton::setPictures(const QString& normal, const QString& down,
+                                const QString& disabled) {
     paths_ = {normal, down, disabled};
     pictures_ = {};
     update();
 }
 
 const QPixmap& PictureButton::picture(Picture which) const {
-    if (!paths_[which])
+    if (paths_[which].isEmpty())
         which = Normal;
     if (pictures_[which].isNull())
         pictures_[which] = loadPicture(paths_[which]);

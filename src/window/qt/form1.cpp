@@ -1,6 +1,6 @@
 #include "form1.h"
 
-#include "form_layout.h"
+#include "form_builder.h"
 #include "link_label.h"
 #include "picture_button.h"
 #include "pictures.h"
@@ -30,7 +30,7 @@ Form1::Form1(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
     buildForm(this, kForm1, kForm1Controls);
-    background_ = loadPicture(kForm1.backgroundPicture);
+    background_ = loadPicture(picturePath(kForm1.backgroundPicture));
     text1_ = control<QLineEdit>(this, "Text1");
     text2_ = control<QLineEdit>(this, "Text2");
     command1_ = control<PictureButton>(this, "Command1");
@@ -73,7 +73,7 @@ void Form1::showEvent(QShowEvent* event) {
 void Form1::paintEvent(QPaintEvent*) {
     // The background picture is larger than the window: drawn unscaled, clipped.
     QPainter painter(this);
-    painter.fillRect(rect(), QColor::fromRgb(kForm1.background));
+    painter.fillRect(rect(), toColor(kForm1.background));
     painter.drawPixmap(0, 0, background_);
 }
 
@@ -97,7 +97,10 @@ void Form1::onCommand1Clicked() {
         text1_->setFocus(Qt::OtherFocusReason);
     selectAllOfText1();
 
-    const LookupOutcome outcome = LookupStrokes(strokeTable_, text1_->text());
+    const QString text = text1_->text();
+    const LookupOutcome outcome = LookupStrokes(
+        strokeTable_, std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                          static_cast<size_t>(text.size())));
     switch (outcome.kind) {
     case LookupOutcome::Skipped:
         break;
@@ -105,7 +108,7 @@ void Form1::onCommand1Clicked() {
         text1_->setText(QString()); // a change of Text1 itself: it may look up again
         break;
     case LookupOutcome::Found:
-        text2_->setText(outcome.resultText);
+        text2_->setText(QString::fromStdU16String(outcome.resultText));
         break;
     }
 }

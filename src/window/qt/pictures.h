@@ -9,11 +9,11 @@
 class QByteArray;
 
 // Loads a picture resource, taking its "@2x" sibling on high-density screens.
-// A null path gives a null pixmap.
-QPixmap loadPicture(const char* path);
+// An empty path gives a null pixmap.
+QPixmap loadPicture(const QString& path);
 
 // Loads a .cur resource as a cursor with the hot spot its file records.
-QCursor loadCursor(const char* path);
+QCursor loadCursor(const QString& path);
 
 // The hot spot of the first image of a .cur file, or nothing when it is no cursor file.
 std::optional<QPoint> cursorHotSpot(const QByteArray& curFile);

@@ -13,8 +13,8 @@ class PictureButton : public QAbstractButton {
 public:
     explicit PictureButton(QWidget* parent = nullptr);
 
-    // Resource paths; a null one means the state shows the normal picture.
-    void setPictures(const char* normal, const char* down, const char* disabled);
+    // Resource paths; an empty one means the state shows the normal picture.
+    void setPictures(const QString& normal, const QString& down, const QString& disabled);
     // The picture the button shows in its current state.
     const QPixmap& currentPicture() const;
 
@@ -27,6 +27,6 @@ private:
     enum Picture { Normal, Down, Disabled };
     const QPixmap& picture(Picture which) const;
 
-    std::array<const char*, 3> paths_{};
+    std::array<QString, 3> paths_;
     mutable std::array<QPixmap, 3> pictures_;
 };

@@ -6,10 +6,9 @@
 
 #include <optional>
 
-QPixmap loadPicture(const char* path) {
-    if (!path)
+QPixmap loadPicture(const QString& name) {
+    if (name.isEmpty())
         return {};
-    const QString name = QString::fromLatin1(path);
     if (qApp->devicePixelRatio() > 1.0) {
         const qsizetype dot = name.lastIndexOf(u'.');
         QPixmap sharp(name.left(dot) + QStringLiteral("@2x") + name.mid(dot));
@@ -33,8 +32,8 @@ std::optional<QPoint> cursorHotSpot(const QByteArray& file) {
     return QPoint(qFromLittleEndian<quint16>(bytes + 10), qFromLittleEndian<quint16>(bytes + 12));
 }
 
-QCursor loadCursor(const char* path) {
-    QFile file(QString::fromLatin1(path));
+QCursor loadCursor(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
