@@ -178,7 +178,7 @@ int main(int argc, char* argv[]) {
     // The hit's expected result comes from the table itself, read on its own here.
     const StrokeTable table = LoadStrokeTable();
     const QString hit = QStringLiteral("字");
-    const QString hitResult = LookupStrokes(table, hit).resultText;
+    const QString hitResult = QString::fromStdU16String(LookupStrokes(table, u"字").resultText);
     if (hitResult != QStringLiteral("字:6划")) {
         std::fprintf(stderr, "the table gives \"%s\" for 字\n", qUtf8Printable(hitResult));
         return 1;

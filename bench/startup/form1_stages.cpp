@@ -4,7 +4,7 @@
 //   fontdb    the font database and the default font, as any window with text needs
 //   pictures  Form1's JPEGs through loadPicture(), which leaves them in QPixmapCache
 #include "form1.h"
-#include "form_layout.h"
+#include "form_builder.h"
 #include "pictures.h"
 #include "process_stats.h"
 
@@ -46,11 +46,11 @@ int main(int argc, char* argv[]) {
             QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Quorvel"));
             mark("fontdb");
         } else if (std::strcmp(argv[i], "pictures") == 0) {
-            loadPicture(kForm1.backgroundPicture);
+            loadPicture(picturePath(kForm1.backgroundPicture));
             for (const auto& control : kForm1Controls) {
                 for (const char* path :
                      {control.pictures.normal, control.pictures.down, control.pictures.disabled})
-                    loadPicture(path);
+                    loadPicture(picturePath(path));
             }
             mark("pictures");
         }

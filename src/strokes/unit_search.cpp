@@ -23,7 +23,8 @@ std::ptrdiff_t FindCodeUnit(const char16_t* data, std::size_t size, char16_t uni
     }
     for (; i + 8 <= size; i += 8) {
         if (const int mask = _mm_movemask_epi8(compare(i)); mask != 0)
-            return static_cast<std::ptrdiff_t>(i) + std::countr_zero(static_cast<unsigned>(mask)) / 2;
+            return static_cast<std::ptrdiff_t>(i) +
+                   std::countr_zero(static_cast<unsigned>(mask)) / 2;
     }
     for (; i < size; ++i) {
         if (data[i] == unit)

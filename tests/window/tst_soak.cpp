@@ -107,7 +107,7 @@ class TestSoak : public QObject {
 
 private slots:
     void initTestCase() {
-        const StrokeTable table = LoadStrokeTable();
+        const QString table = QString::fromStdU16String(LoadStrokeTable());
         for (qsizetype at = 0; at + 2 < table.size(); at += 3) {
             counts.insert(table[at].unicode(), table.mid(at + 1, 2).trimmed());
             ideographs << table[at].unicode();

@@ -5,6 +5,7 @@
 #include "pictures.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -21,7 +22,8 @@ QFontDatabase::WritingSystem writingSystem(int charset) {
 Qt::Alignment toAlignment(const ControlSpec& layout) {
     if (layout.alignment == TextAlign::Centre)
         return Qt::AlignCenter;
-    return Qt::AlignLeft | (layout.kind == ControlKind::LinkLabel ? Qt::AlignTop : Qt::AlignVCenter);
+    return Qt::AlignLeft |
+           (layout.kind == ControlKind::LinkLabel ? Qt::AlignTop : Qt::AlignVCenter);
 }
 
 // Faces the layout asks for, and the Debian faces of the same style that stand in for them.
@@ -102,7 +104,6 @@ void applyLooks(QWidget* widget, const ControlSpec& layout) {
 }
 
 } // namespace
-
 
 void buildForm(QWidget* form, const FormSpec& window, const std::array<ControlSpec, 6>& controls) {
     registerFontSubstitutes();
