@@ -5,10 +5,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -23,20 +25,20 @@ void BM_LoadStrokeTable(benchmark::State& state) {
         benchmark::DoNotOptimize(LoadStrokeTable());
 }
 
-void lookup(benchmark::State& state, const QString& input) {
+void lookup(benchmark::State& state, std::u16string_view input) {
     const StrokeTable& table = sharedTable();
     for (auto _ : state)
         benchmark::DoNotOptimize(LookupStrokes(table, input));
 }
 
 void BM_LookupStrokes_Miss(benchmark::State& state) {
-    lookup(state, QStringLiteral("a"));
+    lookup(state, u"a");
 }
 void BM_LookupStrokes_LastEntry(benchmark::State& state) {
-    lookup(state, QStringLiteral("龘"));
+    lookup(state, u"龘");
 }
 void BM_LookupStrokes_Found(benchmark::State& state) {
-    lookup(state, QStringLiteral("字"));
+    lookup(state, u"字");
 }
 
 void BM_MemchrSameBytes(benchmark::State& state) {
@@ -45,7 +47,7 @@ void BM_MemchrSameBytes(benchmark::State& state) {
         const void* hit = std::memchr(bytes.data(), 'y', bytes.size());
         benchmark::DoNotOptimize(hit);
     }
-    state.SetBytesProcessed(state.iterations() * qint64(bytes.size()));
+    state.SetBytesProcessed(state.iterations() * std::int64_t(bytes.size()));
 }
 
 BENCHMARK(BM_LoadStrokeTable)->Unit(benchmark::kMicrosecond);
@@ -73,8 +75,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double memchrNs = reporter.nanoseconds["BM_MemchrSameBytes"];
     if (memchrNs > 0) {
-        std::printf("\nTable: %lld units (%lld bytes)\n", qint64(sharedTable().size()),
-                    qint64(sharedTable().size() * sizeof(char16_t)));
+        std::printf("\nTable: %zu units (%zu bytes)\n", sharedTable().size(),
+                    sharedTable().size() * sizeof(char16_t));
         for (const char* name : {"BM_LookupStrokes_Miss", "BM_LookupStrokes_LastEntry"}) {
             if (const auto it = reporter.nanoseconds.find(name); it != reporter.nanoseconds.end())
                 std::printf("%s / memchr pass: %.2fx (target at most 2x)\n", name,

@@ -8,28 +8,30 @@
 #include "unit_search.h"
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace {
 
-constexpr qsizetype kEntryUnits = 3;
+constexpr std::ptrdiff_t kEntryUnits = 3;
 
 struct Reference {
     StrokeTable table;
     const char16_t* units = nullptr;
-    qsizetype size = 0;
-    std::vector<qsizetype> entryOf; // unit -> index of the first entry it heads, or -1
+    std::ptrdiff_t size = 0;
+    std::vector<std::ptrdiff_t> entryOf; // unit -> index of the first entry it heads, or -1
 };
 
 const Reference& reference() {
     static const Reference ref = [] {
         Reference r;
         r.table = LoadStrokeTable();
-        r.units = reinterpret_cast<const char16_t*>(r.table.constData());
-        r.size = r.table.size();
+        r.units = r.table.data();
+        r.size = std::ptrdiff_t(r.table.size());
         FUZZ_CHECK(r.size > 0 && r.size % kEntryUnits == 0,
-                   QStringLiteral("table of %1 units").arg(r.size));
+                   "table of " + std::to_string(r.size) + " units");
         r.entryOf.assign(0x10000, -1);
-        for (qsizetype i = 0; i < r.size; i += kEntryUnits) {
+        for (std::ptrdiff_t i = 0; i < r.size; i += kEntryUnits) {
             if (r.entryOf[r.units[i]] < 0)
                 r.entryOf[r.units[i]] = i;
         }
@@ -42,10 +44,8 @@ const Reference& reference() {
             if (fuzz::isSpaceOrDigit(key))
                 continue;
             FUZZ_CHECK(anywhere[key] == r.entryOf[key],
-                       QStringLiteral("%1 first occurs at %2, first heads an entry at %3")
-                           .arg(fuzz::keyName(key))
-                           .arg(anywhere[key])
-                           .arg(r.entryOf[key]));
+                       fuzz::keyName(key) + " first occurs at " + std::to_string(anywhere[key]) +
+                           ", first heads an entry at " + std::to_string(r.entryOf[key]));
         }
         return r;
     }();
@@ -54,21 +54,19 @@ const Reference& reference() {
 
 void checkLookup(const std::vector<char16_t>& input) {
     const Reference& ref = reference();
-    const QStringView text(input.data(), qsizetype(input.size()));
+    const std::u16string_view text(input.data(), input.size());
     const char16_t key = input.empty() ? u' ' : input.front();
     const LookupOutcome got = LookupStrokes(ref.table, text);
     const LookupOutcome want = fuzz::expectedOutcome(ref.units, ref.size, key, ref.entryOf[key]);
     fuzz::checkOutcome(got, want, key, "packaged table");
 }
 
-void checkSearch(const char16_t* haystack, qsizetype size, char16_t needle) {
-    const qsizetype got = FindCodeUnit(haystack, size, needle);
-    const qsizetype want = fuzz::plainFind(haystack, size, needle);
-    FUZZ_CHECK(got == want, QStringLiteral("FindCodeUnit(%1 units, %2) = %3, want %4")
-                                .arg(size)
-                                .arg(fuzz::keyName(needle))
-                                .arg(got)
-                                .arg(want));
+void checkSearch(const char16_t* haystack, std::ptrdiff_t size, char16_t needle) {
+    const std::ptrdiff_t got = FindCodeUnit(haystack, std::size_t(size), needle);
+    const std::ptrdiff_t want = fuzz::plainFind(haystack, size, needle);
+    FUZZ_CHECK(got == want, "FindCodeUnit(" + std::to_string(size) + " units, " +
+                                fuzz::keyName(needle) + ") = " + std::to_string(got) + ", want " +
+                                std::to_string(want));
 }
 
 // Needle: the first unit; haystack: the rest, in a buffer of exactly its size so that
@@ -78,12 +76,12 @@ void checkFindCodeUnit(const std::vector<char16_t>& input) {
     if (input.empty())
         return;
     const char16_t needle = input.front();
-    const auto size = qsizetype(input.size()) - 1;
+    const auto size = std::ptrdiff_t(input.size()) - 1;
     const std::unique_ptr<char16_t[]> haystack(new char16_t[size]);
     std::copy(input.begin() + 1, input.end(), haystack.get());
-    for (qsizetype skip = 0; skip <= std::min<qsizetype>(size, 8); ++skip) {
+    for (std::ptrdiff_t skip = 0; skip <= std::min<std::ptrdiff_t>(size, 8); ++skip) {
         const char16_t* start = haystack.get() + skip;
-        const qsizetype length = size - skip;
+        const std::ptrdiff_t length = size - skip;
         checkSearch(start, length, needle);
         // A needle sure to be present, so that the hit path runs on every input too.
         if (length > 0)

@@ -6,31 +6,29 @@
 
 #include "stroke_lookup.h"
 
-#include <QString>
-#include <QStringView>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace fuzz {
 
 [[noreturn]] inline void fail(const char* file, int line, const char* condition,
-                              const QString& detail) {
-    std::fprintf(stderr, "%s:%d: check failed: %s\n  %s\n", file, line, condition,
-                 detail.toUtf8().constData());
+                              const std::string& detail) {
+    std::fprintf(stderr, "%s:%d: check failed: %s\n  %s\n", file, line, condition, detail.c_str());
     std::fflush(stderr);
     std::abort();
 }
 
-#define FUZZ_CHECK(condition, detail)                                                          \
-    do {                                                                                       \
-        if (!(condition))                                                                      \
-            ::fuzz::fail(__FILE__, __LINE__, #condition, (detail));                            \
+#define FUZZ_CHECK(condition, detail)                                                              \
+    do {                                                                                           \
+        if (!(condition))                                                                          \
+            ::fuzz::fail(__FILE__, __LINE__, #condition, (detail));                                \
     } while (false)
 
 // Input bytes as UTF-16 units, two bytes (little-endian) a unit; an odd last byte is dropped.
@@ -46,8 +44,8 @@ inline bool isSpaceOrDigit(char16_t unit) {
     return unit == u' ' || (unit >= u'0' && unit <= u'9');
 }
 
-inline qsizetype plainFind(const char16_t* units, qsizetype size, char16_t unit) {
-    for (qsizetype i = 0; i < size; ++i) {
+inline std::ptrdiff_t plainFind(const char16_t* units, std::ptrdiff_t size, char16_t unit) {
+    for (std::ptrdiff_t i = 0; i < size; ++i) {
         if (units[i] == unit)
             return i;
     }
@@ -60,16 +58,16 @@ class FirstIndex {
 public:
     FirstIndex() : at_(0x10000, -1) {}
 
-    void build(const char16_t* units, qsizetype size) {
+    void build(const char16_t* units, std::ptrdiff_t size) {
         clear();
-        for (qsizetype i = 0; i < size; ++i) {
+        for (std::ptrdiff_t i = 0; i < size; ++i) {
             if (at_[units[i]] < 0) {
                 at_[units[i]] = i;
                 touched_.push_back(units[i]);
             }
         }
     }
-    qsizetype operator[](char16_t unit) const { return at_[unit]; }
+    std::ptrdiff_t operator[](char16_t unit) const { return at_[unit]; }
 
     // The lowest unit that is neither present nor skipped (U+0000 if absent): the look-up
     // of it must scan the whole table and come back empty-handed.
@@ -87,49 +85,78 @@ private:
             at_[unit] = -1;
         touched_.clear();
     }
-    std::vector<qsizetype> at_;
+    std::vector<std::ptrdiff_t> at_;
     std::vector<char16_t> touched_;
 };
 
 // What looking up `key` must give when its first copy in the table is at `at` (-1: none).
-inline LookupOutcome expectedOutcome(const char16_t* table, qsizetype size, char16_t key,
-                                     qsizetype at) {
+inline LookupOutcome expectedOutcome(const char16_t* table, std::ptrdiff_t size, char16_t key,
+                                     std::ptrdiff_t at) {
     if (isSpaceOrDigit(key))
         return {LookupOutcome::Skipped, {}};
     if (at < 0)
         return {LookupOutcome::NotFound, {}};
-    qsizetype begin = at + 1;
-    qsizetype end = std::min(at + 3, size);
+    std::ptrdiff_t begin = at + 1;
+    std::ptrdiff_t end = std::min<std::ptrdiff_t>(at + 3, size);
     while (begin < end && table[begin] == u' ')
         ++begin;
     while (end > begin && table[end - 1] == u' ')
         --end;
-    QString text{QChar(key)};
+    std::u16string text(1, key);
     text += u':';
-    for (qsizetype i = begin; i < end; ++i)
-        text += QChar(table[i]);
-    text += QChar(u'划');
+    text.append(table + begin, table + end);
+    text += u'划';
     return {LookupOutcome::Found, text};
 }
 
-inline QString describe(const LookupOutcome& outcome) {
-    static const char* const kinds[] = {"Skipped", "NotFound", "Found"};
-    QString hex;
-    for (QChar unit : outcome.resultText)
-        hex += QStringLiteral(" %1").arg(unit.unicode(), 4, 16, QChar(u'0'));
-    return QStringLiteral("%1 \"%2\" [%3 ]")
-        .arg(QLatin1StringView(kinds[outcome.kind]), outcome.resultText, hex);
+inline std::string keyName(char16_t key) {
+    char name[8];
+    std::snprintf(name, sizeof name, "U+%04X", unsigned(key));
+    return name;
 }
 
-inline QString keyName(char16_t key) {
-    return QStringLiteral("U+%1").arg(unsigned(key), 4, 16, QChar(u'0'));
+// UTF-8 for the messages; a lone surrogate becomes U+FFFD.
+inline std::string toUtf8(std::u16string_view text) {
+    std::string utf8;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        else if (c >= 0xD800 && c < 0xE000)
+            c = 0xFFFD;
+        if (c < 0x80) {
+            utf8 += char(c);
+        } else if (c < 0x800) {
+            utf8 += char(0xC0 | (c >> 6));
+            utf8 += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += char(0xE0 | (c >> 12));
+            utf8 += char(0x80 | ((c >> 6) & 0x3F));
+            utf8 += char(0x80 | (c & 0x3F));
+        } else {
+            utf8 += char(0xF0 | (c >> 18));
+            utf8 += char(0x80 | ((c >> 12) & 0x3F));
+            utf8 += char(0x80 | ((c >> 6) & 0x3F));
+            utf8 += char(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+inline std::string describe(const LookupOutcome& outcome) {
+    static const char* const kinds[] = {"Skipped", "NotFound", "Found"};
+    std::string hex;
+    for (const char16_t unit : outcome.resultText)
+        hex += " " + keyName(unit).substr(2);
+    return std::string(kinds[outcome.kind]) + " \"" + toUtf8(outcome.resultText) + "\" [" + hex +
+           " ]";
 }
 
 inline void checkOutcome(const LookupOutcome& got, const LookupOutcome& want, char16_t key,
                          const char* where) {
-    FUZZ_CHECK(got == want, QStringLiteral("%1: key %2: got %3, want %4")
-                                .arg(QLatin1StringView(where), keyName(key), describe(got),
-                                     describe(want)));
+    FUZZ_CHECK(got == want, std::string(where) + ": key " + keyName(key) + ": got " +
+                                describe(got) + ", want " + describe(want));
 }
 
 } // namespace fuzz
