@@ -12,15 +12,15 @@ template <typename Function> Function user32Function(const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
 }
 
-UINT systemDpi(HWND window) {
-    HDC dc = GetDC(window);
+} // namespace
+
+UINT systemDpi() {
+    HDC dc = GetDC(nullptr);
     const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
     if (dc)
-        ReleaseDC(window, dc);
+        ReleaseDC(nullptr, dc);
     return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
-
-} // namespace
 
 UINT dpiOfWindow(HWND window) {
     static const auto getDpiForWindow = user32Function<GetDpiForWindowFunction>("GetDpiForWindow");
@@ -28,7 +28,7 @@ UINT dpiOfWindow(HWND window) {
         if (const UINT dpi = getDpiForWindow(window); dpi != 0)
             return dpi;
     }
-    return systemDpi(window);
+    return systemDpi();
 }
 
 SIZE windowSizeForClient(SIZE client, DWORD style, DWORD exStyle, UINT dpi) {

@@ -12,6 +12,9 @@ inline constexpr UINT kDefaultDpi = 96;
 #define WM_GETDPISCALEDSIZE 0x02E4
 #endif
 
+// The DPI that the system metrics are given for.
+UINT systemDpi();
+
 // The DPI of the monitor the window is on.
 UINT dpiOfWindow(HWND window);
 

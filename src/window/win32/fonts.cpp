@@ -1,5 +1,6 @@
 #include "fonts.h"
 
+#include "dpi.h"
 #include "win32_text.h"
 
 #include <array>
@@ -97,4 +98,15 @@ HFONT createFont(const FontSpec& font, UINT dpi) {
                        font.underline ? TRUE : FALSE, FALSE, static_cast<DWORD>(font.charset),
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, installedFace(font).c_str());
+}
+
+HFONT createToolTipFont(int charset, UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        return nullptr;
+    LOGFONTW font = metrics.lfStatusFont; // what tool tips use, at the system DPI
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi()));
+    font.lfCharSet = static_cast<BYTE>(charset);
+    return CreateFontIndirectW(&font);
 }

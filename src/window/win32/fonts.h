@@ -11,5 +11,9 @@
 // on Debian has the AR PL and WenQuanYi faces), else the first face of the character set.
 std::wstring installedFace(const FontSpec& font);
 
+// The desktop's tool tip font at `dpi`, asked for with `charset`: under Wine its face may
+// have no Chinese characters and no linked face that has them.
+HFONT createToolTipFont(int charset, UINT dpi);
+
 // The font of `font` at `dpi`: its pixel height, weight, underline and character set.
 HFONT createFont(const FontSpec& font, UINT dpi);

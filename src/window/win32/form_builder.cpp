@@ -49,6 +49,8 @@ FormControls::~FormControls() {
         if (font)
             DeleteObject(font);
     }
+    if (toolTipFont_)
+        DeleteObject(toolTipFont_);
 }
 
 size_t FormControls::indexOf(const ControlSpec& layout) {
@@ -103,6 +105,13 @@ void FormControls::layOut(UINT dpi) {
         if (previous)
             DeleteObject(previous);
     }
+    // The tips are Chinese, whatever the desktop's language.
+    HFONT previousTipFont = toolTipFont_;
+    toolTipFont_ = createToolTipFont(kGb2312Charset, dpi);
+    if (toolTips_)
+        SendMessageW(toolTips_, WM_SETFONT, reinterpret_cast<WPARAM>(toolTipFont_), TRUE);
+    if (previousTipFont)
+        DeleteObject(previousTipFont);
 }
 
 HWND FormControls::window(const char* name) const {

@@ -39,6 +39,7 @@ private:
     std::array<HWND, kForm1Controls.size()> windows_{}; // in the order of kForm1Controls
     std::array<HFONT, kForm1Controls.size()> fonts_{};
     HWND toolTips_ = nullptr;
+    HFONT toolTipFont_ = nullptr;
 };
 
 // Pixels at `dpi` of a rectangle in twips.
