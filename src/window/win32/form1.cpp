@@ -39,9 +39,8 @@ Form1::Form1(HINSTANCE instance) : instance_(instance), pictures_(instance) {}
 Form1::~Form1() {
     if (window_)
         DestroyWindow(window_);
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(background_)})
-        if (object)
-            DeleteObject(object);
+    if (background_)
+        DeleteObject(background_);
     for (HBRUSH brush : faceBrushes_)
         if (brush)
             DeleteObject(brush);
@@ -159,6 +158,12 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         PostQuitMessage(0); // closing the only window ends the program normally
         return 0;
+    case WM_NCDESTROY: {
+        HWND window = window_;
+        window_ = nullptr;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     }
     return DefWindowProcW(window_, message, wParam, lParam);
 }

@@ -1,5 +1,6 @@
 #include "form_builder.h"
 
+#include "centred_line.h"
 #include "fonts.h"
 #include "win32_text.h"
 
@@ -70,6 +71,7 @@ void FormControls::create(HWND form, HINSTANCE instance) {
         if (layout->kind == ControlKind::InputBox || layout->kind == ControlKind::ResultBox) {
             // A single-line EDIT silently stops at 30,000 characters unless told.
             SendMessageW(windows_[index], EM_SETLIMITTEXT, 0, 0);
+            centreLineVertically(windows_[index]);
         }
     }
     addToolTips(form, instance);
