@@ -20,6 +20,9 @@ if(MINGW)
     # wWinMain; everything else (C++ runtime, libgcc) is linked in by the toolchain's -static.
     target_compile_options(quorvel PRIVATE -municode)
     target_link_options(quorvel PRIVATE -municode)
+elseif(MSVC)
+    # The manifest is in the resources; the linker's own would be a second one.
+    target_link_options(quorvel PRIVATE /MANIFEST:NO)
 endif()
 
 install(TARGETS quorvel RUNTIME DESTINATION bin)
