@@ -66,8 +66,12 @@ check_client_area() {
 # (auto look-up is on at start), each centred on its control, at the scale's size.
 check_pictures() {
     local image=$1 suffix=$2 s=$scale
-    expect_picture_at "$image" $((26 * s)) $((64 * s)) "$assets/command1-normal$suffix.jpg"
-    expect_picture_at "$image" $((130 * s)) $((64 * s)) "$assets/command2-normal$suffix.jpg"
+    expect_picture_centred "$image" $((24 * s)) $((64 * s)) $((73 * s)) $((33 * s)) \
+        "$assets/command1-normal$suffix.jpg"
+    expect_picture_centred "$image" $((128 * s)) $((64 * s)) $((73 * s)) $((33 * s)) \
+        "$assets/command2-normal$suffix.jpg"
+    expect_picture_centred "$image" $((176 * s)) $((16 * s)) $((30 * s)) $((30 * s)) \
+        "$assets/check1-down$suffix.jpg"
 }
 
 scenario_main_window() {
@@ -80,7 +84,7 @@ scenario_main_window() {
     end_check
 
     import -window "$window" "$work/before.png"
-    begin_check "pictures: the buttons' own pictures, unscaled and centred"
+    begin_check "pictures: the buttons' and the toggle's own, unscaled and centred"
     check_pictures "$work/before.png" ''
     end_check
 
