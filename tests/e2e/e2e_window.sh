@@ -96,6 +96,7 @@ scenario_main_window() {
 
     begin_check "screenshot shows the result"
     local screenshot=$out_dir/$target_screenshot size changed
+    park_pointer
     import -window "$window" "$screenshot"
     size=$(identify -format '%wx%h' "$screenshot" 2>&1)
     [ "$size" = 227x123 ] || problem "screenshot is $size, want 227x123"
@@ -241,6 +242,7 @@ scenario_high_dpi() {
     elif start_quorvel_or_fail "$work/quorvel-192dpi.log"; then
         scale=2
         check_client_area 454 246
+        park_pointer
         import -window "$window" "$out_dir/screenshot-windows-192dpi.png"
         check_pictures "$out_dir/screenshot-windows-192dpi.png" @2x
         xdotool type --delay 80 字
