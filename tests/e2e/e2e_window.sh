@@ -60,6 +60,15 @@ check_client_area() {
         problem "no minimum size $1 by $2 in WM_NORMAL_HINTS: $hints"
     grep -q "program specified maximum size: $1 by $2\$" <<<"$hints" ||
         problem "no maximum size $1 by $2 in WM_NORMAL_HINTS: $hints"
+    # What the frame offers, as a window manager reads it: flags, functions, decorations.
+    local motif functions decorations hex='\(0x[0-9a-f]*\)'
+    motif=$(xprop -id "$window" _MOTIF_WM_HINTS)
+    read -r functions decorations < <(sed -n "s/.* = $hex, $hex, $hex,.*/\\2 \\3/p" <<<"$motif")
+    if [ -z "$functions" ]; then
+        problem "no _MOTIF_WM_HINTS: $motif"
+    elif ((functions & 0x18 || decorations & 0x60)); then # minimise and maximise
+        problem "the frame offers minimising or maximising: $motif"
+    fi
 }
 
 # check_pictures IMAGE SUFFIX: the buttons' normal pictures and the toggle's down picture
@@ -79,7 +88,7 @@ scenario_main_window() {
         fatal "Quorvel's window did not appear:" "$work/quorvel.log"
     fi
 
-    begin_check "window: 227x123 client area, centred, fixed size"
+    begin_check "window: 227x123 client area, centred, fixed size, no minimise or maximise"
     check_client_area 227 123
     end_check
 
@@ -109,6 +118,15 @@ scenario_main_window() {
     fi
     end_check
 
+    # No button is the cancel button; under Win32 a button with the identifier IDCANCEL
+    # would take Escape and end the program.
+    begin_check "Escape changes nothing"
+    xdotool key Escape
+    expect_text1_selected 字
+    expect_text2 字:6划
+    quorvel_gone && problem "the program ended"
+    end_check
+
     begin_check "a letter is not in the table: Text1 emptied"
     xdotool type --delay 80 a
     expect_text1 ''
@@ -124,6 +142,9 @@ scenario_main_window() {
     begin_check "auto look-up off (Check1): nothing until Return, then 中:4划"
     click_at 191 31 # Check1
     click_at 48 32  # back into Text1
+    park_pointer
+    import -window "$window" "$work/check1-up.png"
+    expect_picture_centred "$work/check1-up.png" 176 16 30 30 "$assets/check1-up.jpg"
     xdotool key ctrl+a
     xdotool type --delay 80 中国
     expect_text1 中国
