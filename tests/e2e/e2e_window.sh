@@ -160,13 +160,32 @@ scenario_main_window() {
     end_check
 }
 
-scenario_enter_on_command2() {
-    begin_check "Enter on Command2 (reached with Tab) ends the program with status 0"
-    if start_quorvel_or_fail "$work/quorvel-enter.log"; then
-        xdotool type --delay 80 字 # something to look up, were Enter to press Command1
-        xdotool key --delay 80 Tab Tab Tab
-        expect_exit_after "Enter on Command2" xdotool key Return
+scenario_enter_key() {
+    if ! start_quorvel "$work/quorvel-enter.log"; then
+        begin_check "the window for the Enter key"
+        problem "the window did not appear: $(tail -n 5 "$work/quorvel-enter.log" | tr '\n' ' ')"
+        end_check
+        return
     fi
+    # With auto look-up off, only Command1 (the default button) shows a result.
+    begin_check "Enter on Text2 and on Check1 presses Command1, and leaves Check1 up"
+    click_at 191 31 # Check1 off
+    click_at 48 32
+    xdotool type --delay 80 中国
+    xdotool key --delay 80 Tab Return
+    expect_text1_selected 中国 # the look-up put the focus back into Text1
+    expect_text2 中:4划
+    xdotool type --delay 80 国
+    xdotool key --delay 80 shift+Tab Return # Text1 -> Check1, backwards
+    expect_text1_selected 国
+    expect_text2 国:8划
+    xdotool type --delay 80 字 # were Check1 flipped on, this would show 字:6划
+    expect_text2 国:8划
+    end_check
+
+    begin_check "Enter on Command2 (reached with Tab) ends the program with status 0"
+    xdotool key --delay 80 Tab Tab Tab
+    expect_exit_after "Enter on Command2" xdotool key Return
     end_check
 }
 
@@ -275,7 +294,7 @@ scenario_high_dpi() {
 }
 
 scenario_main_window
-scenario_enter_on_command2
+scenario_enter_key
 scenario_label_paste_close
 [ "$target" != wine ] || scenario_alt_f4
 scenario_input_method

@@ -233,10 +233,18 @@ start_quorvel() {
     target_run "$@" >"$log" 2>&1 &
     quorvel_pid=$!
     started+=("$quorvel_pid")
-    window=$(timeout "$target_start_timeout" xdotool search --sync --onlyvisible \
-        --name "$target_title" | head -n 1)
-    [ -n "$window" ] || return 1
+    window=''
+    # A program that fails to start is reported at once, not after the whole timeout.
+    wait_until "$target_start_timeout" window_shown_or_program_gone
+    if [ -z "$window" ]; then
+        quorvel_gone && echo "(the program ended without a window)" >>"$log"
+        return 1
+    fi
     timeout 10 xdotool windowfocus --sync "$window"
+}
+window_shown_or_program_gone() {
+    window=$(xdotool search --onlyvisible --name "$target_title" 2>/dev/null | head -n 1)
+    [ -n "$window" ] || quorvel_gone
 }
 
 # start_quorvel_or_fail LOG [VAR=VALUE...]: as start_quorvel, a problem if it fails.
