@@ -34,6 +34,7 @@ assets=$here/../../assets
 author_address=https://example.org/quorvel/
 
 source "$here/session.sh"
+source "$here/drive.sh"
 source "$here/target_$target.sh"
 
 start_xvfb || fatal "Xvfb did not start" "$work/xvfb.log"
