@@ -16,5 +16,3 @@ target_setup() { export QT_QPA_PLATFORM=xcb; }
 
 # target_run [VAR=VALUE...]: runs the program in the foreground.
 target_run() { env "$@" "$program"; }
-
-target_extra_scenarios() { :; }
