@@ -6,6 +6,9 @@ and unbinds it at once; a busy client may fetch the keymap only after the unbind
 lose the character. With the characters bound before the client starts, xdotool finds
 them in the keymap and never rebinds.
 
+The lowest spare keycodes are taken: Wine gives virtual keys only to the keycodes it
+meets first when it reads the keymap, and so ignores characters bound near the top.
+
 Usage: bind_keysyms.py CHARACTERS
 """
 import ctypes
@@ -47,14 +50,14 @@ def main():
     per_code = ctypes.c_int()
     mapping = xlib.XGetKeyboardMapping(display, low.value, count, ctypes.byref(per_code))
     width = per_code.value
-    spare = [low.value + i for i in range(count)
+    # The lowest keycode is a placeholder in the usual keymaps: leave it alone.
+    spare = [low.value + i for i in range(1, count)
              if all(mapping[i * width + j] == NO_SYMBOL for j in range(width))]
     xlib.XFree(mapping)
     if len(spare) < len(wanted):
         sys.exit(f"bind_keysyms: only {len(spare)} spare keycodes")
 
-    # From the top down, away from the keycodes a keyboard really has.
-    for keycode, char in zip(reversed(spare), wanted):
+    for keycode, char in zip(spare, wanted):
         keysym = unicode_keysym(char)
         levels = [keysym] * min(width, 2) + [NO_SYMBOL] * max(width - 2, 0)
         row = (ctypes.c_ulong * width)(*levels)

@@ -1,0 +1,161 @@
+# Driving the program's window and reading its boxes back through the clipboard, for
+# every target; sourced by e2e_window.sh after session.sh.
+
+# A pointer left resting on a control shows its tool tip, a window of its own that would
+# cover part of a screenshot: keep it in the screen's corner, off the window.
+park_pointer() { xdotool mousemove 0 0; }
+
+quorvel_pid='' window=''
+# start_quorvel LOG [VAR=VALUE...]: runs the program, waits for its window, focuses it.
+start_quorvel() {
+    local log=$1
+    shift
+    park_pointer
+    target_run "$@" >"$log" 2>&1 &
+    quorvel_pid=$!
+    started+=("$quorvel_pid")
+    window=''
+    # A program that fails to start is reported at once, not after the whole timeout.
+    wait_until "$target_start_timeout" window_shown_or_program_gone
+    if [ -z "$window" ]; then
+        quorvel_gone && echo "(the program ended without a window)" >>"$log"
+        return 1
+    fi
+    timeout 10 xdotool windowfocus --sync "$window"
+}
+window_shown_or_program_gone() {
+    window=$(xdotool search --onlyvisible --name "$target_title" 2>/dev/null | head -n 1)
+    [ -n "$window" ] || quorvel_gone
+}
+
+# start_quorvel_or_fail LOG [VAR=VALUE...]: as start_quorvel, a problem if it fails.
+start_quorvel_or_fail() {
+    start_quorvel "$@" && return 0
+    problem "the window did not appear: $(tail -n 5 "$1" | tr '\n' ' ')"
+    stop_process "$quorvel_pid"
+    return 1
+}
+
+clipboard() { xclip -o -selection clipboard 2>/dev/null; }
+clipboard_is() { [ "$(clipboard)" = "$1" ]; }
+clipboard_is_not() { [ "$(clipboard)" != "$1" ]; }
+
+# hold_clipboard TEXT: xclip owns the X clipboard with TEXT until the next copy takes it.
+hold_clipboard() {
+    printf %s "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    clipboard_holder=$!
+    started+=("$clipboard_holder")
+    wait_until 5 clipboard_is "$1"
+}
+
+# copy_after WAIT KEYS...: presses KEYS then Ctrl+C in the focused box and sets $copied to
+# what reached the clipboard. A box with nothing selected copies nothing: then, after
+# WAIT seconds with the clipboard unchanged, $copied is empty.
+copied=''
+copy_after() {
+    local wait=$1 marker="nothing-copied-$RANDOM$RANDOM"
+    shift
+    if ! hold_clipboard "$marker"; then
+        copied='<the clipboard could not be set>'
+        stop_process "$clipboard_holder"
+        return
+    fi
+    xdotool key --delay 40 "$@" ctrl+c
+    local pressed=$EPOCHREALTIME
+    if wait_until "$wait" clipboard_is_not "$marker"; then
+        copied=$(clipboard)
+        note_copy_delay "$pressed"
+    else
+        copied=''
+    fi
+    stop_process "$clipboard_holder"
+}
+
+# The slowest copy seen, against which a target's wait for "nothing copied" is judged.
+slowest_copy_ms=0
+note_copy_delay() {
+    local now=$EPOCHREALTIME ms
+    ms=$(((${now/./} - ${1/./}) / 1000))
+    ((ms <= slowest_copy_ms)) || slowest_copy_ms=$ms
+}
+
+# expect_copy LABEL WANT KEYS...: reads the focused box after KEYS and compares.
+expect_copy() {
+    local label=$1 want=$2 wait=8
+    shift 2
+    [ -n "$want" ] || wait=$target_nothing_copied_after
+    copy_after "$wait" "$@"
+    [ "$copied" = "$want" ] || problem "$label: got '$copied', want '$want'"
+}
+# Text1 has the focus. Copying without Ctrl+A first proves the whole text is selected.
+expect_text1_selected() { expect_copy "Text1 (selected part)" "$1"; }
+expect_text1() { expect_copy "Text1" "$1" ctrl+a; }
+# Tab to Text2 and Shift+Tab back: each selects the whole box, which a look-up leaves
+# selected anyway, so reading Text2 leaves Text1 as it was.
+expect_text2() {
+    expect_copy "Text2" "$1" Tab ctrl+a
+    xdotool key shift+Tab
+}
+
+quorvel_gone() { ! kill -0 "$quorvel_pid" 2>/dev/null; }
+# Positions are in pixels of the client area at 96 dpi; $scale doubles them at 192 dpi.
+scale=1
+click_at() { xdotool mousemove --window "$window" $(($1 * scale)) $(($2 * scale)) click 1; }
+
+# expect_exit_after WHAT ACTION...: runs ACTION; the program must then exit with status 0.
+expect_exit_after() {
+    local what=$1 status
+    shift
+    "$@"
+    if wait_until "$target_exit_timeout" quorvel_gone; then
+        wait "$quorvel_pid"
+        status=$?
+        forget "$quorvel_pid"
+        ((status == 0)) || problem "exit status $status after $what, want 0"
+    else
+        problem "still running $target_exit_timeout s after $what"
+        stop_process "$quorvel_pid"
+    fi
+}
+
+# client_geometry: sets x y w h of the window's client area on the screen.
+client_geometry() {
+    local info
+    info=$(xwininfo -id "$window")
+    x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+    w=$(sed -n 's/^ *Width: *//p' <<<"$info")
+    h=$(sed -n 's/^ *Height: *//p' <<<"$info")
+}
+
+# picture_difference IMAGE X Y PICTURE: how far the area of IMAGE at X,Y is from PICTURE,
+# as a normalised root-mean-square error (0 for a faithful copy).
+picture_difference() {
+    local size crop=$work/crop.png
+    size=$(identify -format '%wx%h' "$4")
+    convert "$1" -crop "${size}+$2+$3" +repage "$crop"
+    compare -metric RMSE "$crop" "$4" null: 2>&1 | sed -n 's/.*(\(.*\))$/\1/p'
+}
+
+# expect_picture_centred IMAGE LEFT TOP WIDTH HEIGHT PICTURE: the PICTURE file is drawn
+# unscaled and centred on the control at LEFT,TOP (pixels) of IMAGE; an odd difference in
+# size may put the extra pixel on either side. Both decoders are libjpeg-based, so a
+# faithful copy differs by rounding noise at most, a picture one pixel off by about 0.1.
+expect_picture_centred() {
+    local image=$1 left=$2 top=$3 width=$4 height=$5 picture=$6 pw ph dx dy best=''
+    read -r pw ph < <(identify -format '%w %h\n' "$picture")
+    local diff
+    for dx in $(((width - pw) / 2)) $(((width - pw + 1) / 2)); do
+        for dy in $(((height - ph) / 2)) $(((height - ph + 1) / 2)); do
+            diff=$(picture_difference "$image" $((left + dx)) $((top + dy)) "$picture")
+            [[ $diff =~ ^[0-9.e-]+$ ]] || continue
+            awk -v d="$diff" 'BEGIN { exit !(d < 0.04) }' && return 0
+            best=$diff
+        done
+    done
+    problem "$(basename "$picture") not centred on the control at $left,$top:" \
+        "difference ${best:-unknown}"
+}
+
+# The characters xdotool types are bound to keycodes before the program starts.
+bind_characters() { python3 "$here/bind_keysyms.py" "$1"; }

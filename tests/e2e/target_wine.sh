@@ -1,0 +1,51 @@
+# The native Windows build, quorvel.exe, run under Wine on the same X server.
+#
+# Wine, as driven here: it reads only the lower X keycodes (bind_keysyms.py binds those)
+# and rereads the keymap a moment after a change; its clipboard reaches X a little after
+# the copy; its process is gone a few seconds after the program exits. Without a window
+# manager, Wine's X window is the client area, and the frame it reckons around it (the
+# caption above) is not drawn.
+
+target_title='^Quorvel :-\)$'
+target_start_timeout=30
+target_exit_timeout=15
+target_nothing_copied_after=3
+# The window, caption included, is centred: the client lies lower by the caption bar's
+# height (Wine's 19 px at 96 dpi, plus equal borders) than a centred client would.
+target_frame_dy=19
+target_screenshot=screenshot-windows.png
+# ibus reaches Wine through XIM; commits arrive as whole phrases.
+target_ime_env=(XMODIFIERS=@im=ibus)
+target_ibus_options=(--xim)
+
+# One fresh prefix per run, in the output directory, removed again on exit: it is large.
+export WINEPREFIX=$out_dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko installers, no menu entries for the programs in the prefix.
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+
+wine_end() {
+    WINEPREFIX=$WINEPREFIX timeout 20 wineserver -k 2>/dev/null
+    [ -n "${QUORVEL_E2E_KEEP_PREFIX:-}" ] || rm -rf "$WINEPREFIX"
+}
+
+# wine_settle: waits until every process of the prefix has ended and its server with them,
+# so that the next program reads the registry anew.
+wine_settle() { timeout 60 wineserver -w; }
+
+target_setup() {
+    rm -rf "$WINEPREFIX"
+    cleanup_hooks+=(wine_end)
+    local began=$SECONDS
+    wine wineboot -i >"$work/wineboot.log" 2>&1 || return 1
+    wine_settle || return 1
+    echo "Wine prefix $WINEPREFIX made in $((SECONDS - began)) s"
+}
+
+# target_run [VAR=VALUE...]: runs the program in the foreground; the pid is the program's.
+target_run() { env "$@" wine "$program"; }
+
+# target_set_dpi DPI: the system DPI Wine reports to the programs started from now on.
+target_set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        >>"$work/wine-reg.log" 2>&1 && wine_settle
+}
