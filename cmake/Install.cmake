@@ -26,11 +26,12 @@ if(WIN32)
 endif()
 
 # --- Installed files -----------------------------------------------------------------
-install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-
+# Windows installs and packages in cmake/WindowsPackaging.cmake.
 if(NOT UNIX OR APPLE)
     return()
 endif()
+
+install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Directories made by an install keep their mode whatever the builder's umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
