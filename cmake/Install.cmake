@@ -26,12 +26,11 @@ if(WIN32)
 endif()
 
 # --- Installed files -----------------------------------------------------------------
-# Windows installs and packages in cmake/WindowsPackaging.cmake.
+install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
 if(NOT UNIX OR APPLE)
     return()
 endif()
-
-install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Directories made by an install keep their mode whatever the builder's umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -4,8 +4,11 @@
 set(QUORVEL_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(QUORVEL_WINDOWS_PACKAGING_DIR ${PROJECT_BINARY_DIR}/packaging/windows)
 
-install(TARGETS quorvel RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+# The packages take this component only: other install rules of the build (a bin/ for
+# `cmake --install`) do not end up in them.
+set(QUORVEL_WINDOWS_COMPONENT windows_package)
+install(TARGETS quorvel RUNTIME DESTINATION . COMPONENT ${QUORVEL_WINDOWS_COMPONENT})
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT ${QUORVEL_WINDOWS_COMPONENT})
 
 # The zip's README.txt, alone in a folder that only the ZIP generator adds (see the
 # per-generator options below). CRLF, as Notepad and other Windows tools expect; the
@@ -26,6 +29,10 @@ set(CPACK_SYSTEM_NAME win64)
 set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# One package of the one component, without a choice of components in the installer.
+set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};${QUORVEL_WINDOWS_COMPONENT};/")
+set(CPACK_MONOLITHIC_INSTALL ON)
 set(CPACK_PROJECT_CONFIG_FILE ${QUORVEL_WINDOWS_PACKAGING_DIR}/cpack-per-generator.cmake)
 string(
     CONFIGURE
