@@ -23,3 +23,5 @@ if(MINGW)
 endif()
 
 install(TARGETS quorvel RUNTIME DESTINATION bin)
+
+include(cmake/WindowsPackaging.cmake)
