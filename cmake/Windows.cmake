@@ -26,3 +26,5 @@ elseif(MSVC)
 endif()
 
 install(TARGETS quorvel RUNTIME DESTINATION bin)
+
+include(cmake/WindowsPackaging.cmake)

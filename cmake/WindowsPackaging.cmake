@@ -1,0 +1,123 @@
+# Ships quorvel.exe for Windows: an install tree with quorvel.exe and LICENSE at its root,
+# which CPack makes into an NSIS installer and a portable zip (that one also gets a
+# README.txt). `cpack` in the build directory makes both.
+set(QUORVEL_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+set(QUORVEL_WINDOWS_PACKAGING_DIR ${PROJECT_BINARY_DIR}/packaging/windows)
+
+# The packages take this component only: other install rules of the build (a bin/ for
+# `cmake --install`) do not end up in them.
+set(QUORVEL_WINDOWS_COMPONENT windows_package)
+install(TARGETS quorvel RUNTIME DESTINATION . COMPONENT ${QUORVEL_WINDOWS_COMPONENT})
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT ${QUORVEL_WINDOWS_COMPONENT})
+
+# The zip's README.txt, alone in a folder that only the ZIP generator adds (see the
+# per-generator options below). CRLF, as Notepad and other Windows tools expect; the
+# source keeps its byte order mark, without which Notepad may not read it as UTF-8.
+set(QUORVEL_PORTABLE_EXTRAS_DIR ${QUORVEL_WINDOWS_PACKAGING_DIR}/portable)
+configure_file(${QUORVEL_PACKAGING_DIR}/README-windows.txt.in
+               ${QUORVEL_PORTABLE_EXTRAS_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+
+# --- Common to both packages ---------------------------------------------------------
+set(CPACK_GENERATOR NSIS ZIP)
+# Values reach CPack as written here, so NSIS paths keep single backslashes.
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_PACKAGE_NAME Quorvel)
+set(CPACK_PACKAGE_VENDOR "Quorvel developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_SYSTEM_NAME win64)
+set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+# One package of the one component, without a choice of components in the installer.
+set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};${QUORVEL_WINDOWS_COMPONENT};/")
+set(CPACK_MONOLITHIC_INSTALL ON)
+set(CPACK_PROJECT_CONFIG_FILE ${QUORVEL_WINDOWS_PACKAGING_DIR}/cpack-per-generator.cmake)
+string(
+    CONFIGURE
+        [[
+# CPack reads this once for each generator.
+
+# strip stamps quorvel.exe with the time it runs unless SOURCE_DATE_EPOCH says otherwise:
+# with the link time, the installer and the zip carry the same file.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    file(TIMESTAMP "$<TARGET_FILE:quorvel>" link_time "%s" UTC)
+    set(ENV{SOURCE_DATE_EPOCH} ${link_time})
+endif()
+
+if(CPACK_GENERATOR STREQUAL "ZIP")
+    # The files at the top of the archive: Explorer's "Extract All" already makes a
+    # folder named after the zip.
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+    set(CPACK_INSTALLED_DIRECTORIES "@QUORVEL_PORTABLE_EXTRAS_DIR@;.")
+endif()
+]]
+        QUORVEL_CPACK_PER_GENERATOR
+    @ONLY)
+file(GENERATE OUTPUT ${CPACK_PROJECT_CONFIG_FILE} CONTENT "${QUORVEL_CPACK_PER_GENERATOR}")
+
+# --- NSIS installer ------------------------------------------------------------------
+# Text placed inside a double-quoted NSIS string: $ and " are special there.
+function(quorvel_nsis_string out text)
+    string(REPLACE "$" "$$" text "${text}")
+    string(REPLACE "\"" "$\\\"" text "${text}")
+    set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(CPACK_NSIS_PACKAGE_NAME ${CPACK_PACKAGE_NAME})
+set(CPACK_NSIS_DISPLAY_NAME ${CPACK_PACKAGE_NAME})
+set(CPACK_PACKAGE_INSTALL_DIRECTORY ${CPACK_PACKAGE_NAME})
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY ${CPACK_PACKAGE_NAME})
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/assets/clover.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/assets/clover.ico)
+set(CPACK_NSIS_INSTALLED_ICON_NAME quorvel.exe)
+set(CPACK_NSIS_URL_INFO_ABOUT https://example.org/quorvel)
+set(CPACK_NSIS_CONTACT quorvel@example.org)
+set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# An installed copy is removed first, silently under /S (its question defaults to yes),
+# so that installing again upgrades in place and leaves no file of the old version.
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+
+# Start-menu shortcut: the clover icon from quorvel.exe, the description as its comment.
+quorvel_nsis_string(QUORVEL_NSIS_DESCRIPTION "${PROJECT_DESCRIPTION}")
+set(QUORVEL_NSIS_SHORTCUT "$SMPROGRAMS\\$STARTMENU_FOLDER\\${CPACK_PACKAGE_NAME}.lnk")
+set(CPACK_NSIS_CREATE_ICONS_EXTRA
+    "CreateShortCut \"${QUORVEL_NSIS_SHORTCUT}\" \"$INSTDIR\\quorvel.exe\" \"\" \"$INSTDIR\\quorvel.exe\" 0 SW_SHOWNORMAL \"\" \"${QUORVEL_NSIS_DESCRIPTION}\""
+)
+# CPack's uninstaller deletes "Software\<vendor>\<key>" but not the vendor key it made
+# room for; that goes once empty.
+set(CPACK_NSIS_DELETE_ICONS_EXTRA
+    "Delete \"$SMPROGRAMS\\$MUI_TEMP\\${CPACK_PACKAGE_NAME}.lnk\"
+  DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
+
+# CPack's template writes no EstimatedSize; Apps & features shows it in KiB. The key
+# goes as a whole on uninstall, this value with it.
+set(QUORVEL_NSIS_UNINSTALL_KEY
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}")
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
+    "\${GetSize} \"$INSTDIR\" \"/S=0K\" $0 $1 $2
+  WriteRegDWORD SHCTX \"${QUORVEL_NSIS_UNINSTALL_KEY}\" \"EstimatedSize\" \"$0\"")
+
+# What the template has no variable for (target, version information) is in a script
+# that makensis reads first. Its four-part version comes from PROJECT_VERSION.
+set(QUORVEL_VI_VERSION "${PROJECT_VERSION_MAJOR}")
+foreach(part MINOR PATCH TWEAK)
+    if("${PROJECT_VERSION_${part}}" STREQUAL "")
+        string(APPEND QUORVEL_VI_VERSION ".0")
+    else()
+        math(EXPR number "${PROJECT_VERSION_${part}} + 0")
+        string(APPEND QUORVEL_VI_VERSION ".${number}")
+    endif()
+endforeach()
+quorvel_nsis_string(QUORVEL_INSTALLER_DESCRIPTION "${CPACK_PACKAGE_NAME} 安装程序")
+set(QUORVEL_INSTALLER_HEADER ${QUORVEL_WINDOWS_PACKAGING_DIR}/quorvel-installer.nsh)
+configure_file(${QUORVEL_PACKAGING_DIR}/quorvel-installer.nsh.in ${QUORVEL_INSTALLER_HEADER}
+               @ONLY)
+# CPack splits this at blanks and takes a backslash as escaping the next character.
+string(REPLACE " " "\\ " QUORVEL_INSTALLER_HEADER_ARGUMENT "${QUORVEL_INSTALLER_HEADER}")
+set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-X!include\\ \\\"${QUORVEL_INSTALLER_HEADER_ARGUMENT}\\\"")
+
+include(CPack)

@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Builds the Windows installer and portable zip with CPack and checks what they hold.
+# Then, as a new user would, in a fresh Wine prefix on a private Xvfb display: installs
+# with /S, runs the installed program, installs again over it, uninstalls with /S and
+# compares the prefix with how it was before; then runs the program unpacked from the zip.
+# Usage: check_windows_packages.sh CPACK BUILD_DIR SOURCE_DIR WORK_DIR VERSION DESCRIPTION
+set -uo pipefail
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/common.sh"
+source "$here/wine_session.sh"
+
+cpack=$1 build=$2 source=$3 work=$4 version=$5 description=$6
+need_tools wine wineboot wineserver Xvfb xdotool xclip unzip iconv od \
+    x86_64-w64-mingw32-objdump
+name=Quorvel-$version-win64
+
+rm -rf "$work" && mkdir -p "$work"
+(cd "$build" && "$cpack" -B "$work/out") >"$work/cpack.log" 2>&1 ||
+    die "cpack failed: $(cat "$work/cpack.log")"
+installer=$work/out/$name.exe zip=$work/out/$name.zip
+for package in "$installer" "$zip"; do
+    [ -f "$package" ] || die "no $(basename "$package"); made: $(cd "$work/out" && ls)"
+    pass "built $(basename "$package"), $(stat -c %s "$package") bytes"
+done
+
+# --- the zip -------------------------------------------------------------------------
+unzip -Z1 "$zip" | LC_ALL=C sort >"$work/zip.list"
+printf '%s\n' LICENSE README.txt quorvel.exe >"$work/zip.expected"
+diff -u "$work/zip.expected" "$work/zip.list" >"$work/zip.diff" && pass "the zip holds exactly" \
+    "$(tr '\n' ' ' <"$work/zip.list")" || fail "zip contents differ:"$'\n'"$(cat "$work/zip.diff")"
+portable=$work/portable # a fresh folder, as a user unpacks it
+unzip -q "$zip" -d "$portable" || die "unzip failed"
+cmp -s "$portable/LICENSE" "$source/LICENSE" || fail "the zip's LICENSE differs from LICENSE"
+
+readme=$portable/README.txt
+[ "$(hex_bytes -N3 "$readme")" = " ef bb bf" ] || fail "README.txt does not start with a UTF-8 BOM"
+iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null 2>&1 || fail "README.txt is not UTF-8"
+lines=$(tr -cd '\n' <"$readme" | wc -c)
+crlf_lines=$(grep -c $'\r$' "$readme")
+carriage_returns=$(tr -cd '\r' <"$readme" | wc -c)
+if [ "$lines" -gt 0 ] && [ "$crlf_lines" -eq "$lines" ] && [ "$carriage_returns" -eq "$lines" ] &&
+    [ "$(tail -c2 "$readme" | hex_bytes)" = " 0d 0a" ]; then
+    pass "README.txt: $lines lines, each ending in CRLF"
+else
+    fail "README.txt: $crlf_lines of $lines lines end in CRLF, $carriage_returns CRs"
+fi
+for needed in "Quorvel $version" 不需要安装 "needs no" kTotalStrokes Unihan MIT; do
+    grep -qF -- "$needed" "$readme" || fail "README.txt does not mention '$needed'"
+done
+# The Unicode notice, word for word as packaging/copyright has it.
+awk '/^License: Unicode-DFS-2016/ { lic = 1; next }
+     lic && /COPYRIGHT AND PERMISSION NOTICE/ { on = 1 }
+     on && !/^ / { exit }
+     on { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$source/packaging/copyright" \
+    >"$work/notice.expected"
+tr -d '\r' <"$readme" | sed -n '/^COPYRIGHT AND PERMISSION NOTICE$/,$p' >"$work/notice.readme"
+[ -s "$work/notice.expected" ] && diff -u "$work/notice.expected" "$work/notice.readme" \
+    >"$work/notice.diff" && pass "README.txt: the Unicode notice is packaging/copyright's" ||
+    fail "README.txt's Unicode notice differs from packaging/copyright:"$'\n'"$(cat "$work/notice.diff")"
+
+# --- the installer as a file ---------------------------------------------------------
+x86_64-w64-mingw32-objdump -p "$installer" >"$work/installer.pe" 2>&1 || die "not a PE file"
+grep -qE '^Magic[[:space:]]+020b' "$work/installer.pe" || fail "the installer is not 64-bit (PE32+)"
+grep -qE '^Subsystem[[:space:]]+0+2[[:space:]]' "$work/installer.pe" || fail "the installer is not a GUI program"
+image=$(hex_bytes "$installer")
+IFS=. read -r major minor patch tweak <<<"$version"
+word() { printf ' %02x %02x' $((10#${1:-0} & 255)) $((10#${1:-0} >> 8)); }
+numbers="$(word "$minor")$(word "$major")$(word "$tweak")$(word "$patch")"
+# makensis leaves the structure version 0.
+grep -qE -- " bd 04 ef fe 00 00 0[01] 00$numbers$numbers" <<<"$image" ||
+    fail "the installer has no fixed version info $version"
+declare -A version_strings=(
+    [ProductName]=Quorvel [ProductVersion]=$version [FileVersion]=$version
+    [CompanyName]="Quorvel developers" [FileDescription]="Quorvel 安装程序"
+    [OriginalFilename]=$name.exe
+)
+for key in "${!version_strings[@]}"; do
+    pattern="$(utf16le_hex "$key") 00 00( 00 00)?$(utf16le_hex "${version_strings[$key]}") 00 00"
+    grep -qE -- "$pattern" <<<"$image" ||
+        fail "the installer's version info has no $key \"${version_strings[$key]}\""
+done
+icon=$source/assets/clover.ico
+offset=$(od -An -tu4 -j18 -N4 "$icon" | tr -d ' ')
+length=$(od -An -tu4 -j14 -N4 "$icon" | tr -d ' ')
+grep -qF -- "$(hex_bytes -j"$offset" -N"$length" "$icon")" <<<"$image" ||
+    fail "the installer does not carry the clover icon"
+unset image
+pass "installer: PE32+ GUI, version $version and its strings, the clover icon"
+
+# --- installed, run, installed again and removed under Wine --------------------------
+start_session "$work"
+pass "fresh Wine prefix on display $DISPLAY"
+drive=$WINEPREFIX/drive_c
+install_dir=$drive/'Program Files'/Quorvel
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel'
+snapshot "$work/before"
+
+# check_installed WHEN: the files, the shortcut and the uninstall entry.
+check_installed() {
+    local when=$1 files shortcut total estimate
+    files=$(cd "$install_dir" 2>/dev/null && ls -A | LC_ALL=C sort | tr '\n' ' ')
+    [ "$files" = "LICENSE Uninstall.exe quorvel.exe " ] ||
+        fail "$when: Program Files\\Quorvel holds '$files'"
+    cmp -s "$install_dir/quorvel.exe" "$portable/quorvel.exe" ||
+        fail "$when: the installed quorvel.exe is not the one in the zip"
+    cmp -s "$install_dir/LICENSE" "$source/LICENSE" || fail "$when: the installed LICENSE differs"
+
+    local shortcuts
+    mapfile -t shortcuts < <(find "$drive" -path '*/Start Menu/Programs/*' -name '*.lnk')
+    shortcut=$(printf '%s\n' "${shortcuts[@]}" | grep '/Quorvel/Quorvel\.lnk$')
+    [ "${#shortcuts[@]}" -eq 2 ] && [ -n "$shortcut" ] ||
+        fail "$when: shortcuts in the Start menu: ${shortcuts[*]}"
+    if [ -n "$shortcut" ]; then
+        local lnk
+        lnk=$(hex_bytes "$shortcut")
+        grep -qF -- "$(utf16le_hex "$description")" <<<"$lnk" ||
+            fail "$when: the shortcut's comment is not the description"
+        grep -qF -- "$(utf16le_hex 'C:\Program Files\Quorvel\quorvel.exe')" <<<"$lnk" ||
+            fail "$when: the shortcut takes its icon from elsewhere"
+        grep -qF -- "$(printf %s 'C:\Program Files\Quorvel\quorvel.exe' | hex_bytes)" <<<"$lnk" ||
+            fail "$when: the shortcut does not start C:\\Program Files\\Quorvel\\quorvel.exe"
+    fi
+
+    declare -A want=(
+        [DisplayName]=Quorvel [DisplayVersion]=$version [Publisher]="Quorvel developers"
+        [DisplayIcon]='C:\Program Files\Quorvel\quorvel.exe'
+        [UninstallString]='"C:\Program Files\Quorvel\Uninstall.exe"'
+    )
+    local key got
+    for key in "${!want[@]}"; do
+        got=$(reg_value "$uninstall_key" "$key")
+        [ "$got" = "${want[$key]}" ] || fail "$when: uninstall entry $key is '$got', want '${want[$key]}'"
+    done
+    # Estimated size in KiB, within a KiB per file of what is there.
+    total=$(cat "$install_dir"/* 2>/dev/null | wc -c)
+    estimate=$(reg_value "$uninstall_key" EstimatedSize)
+    if [[ $estimate =~ ^0x[0-9a-fA-F]+$ ]] &&
+        ((estimate * 1024 >= total - 3 * 1024 && estimate * 1024 <= total + 3 * 1024)); then
+        pass "$when: EstimatedSize $((estimate)) KiB for $total bytes"
+    else
+        fail "$when: EstimatedSize is '$estimate' for $total bytes"
+    fi
+    [ "$(grep -c '^"DisplayName"="Quorvel"$' "$work/$when.reg")" -eq 1 ] ||
+        fail "$when: not exactly one uninstall entry named Quorvel"
+    pass "$when: files, shortcut and uninstall entry checked"
+}
+
+run_windows "$installer" /S || fail "the installer ended with status $?"
+snapshot "$work/installed"
+check_installed installed
+window_looks_up installed 'C:\Program Files\Quorvel\quorvel.exe'
+
+# Installing again removes the installed copy first: a value that an older version
+# wrote into the uninstall entry goes with it.
+wine reg add "$uninstall_key" /v OlderVersionValue /d 1 /f >/dev/null 2>&1 ||
+    fail "could not add a value to the uninstall entry"
+run_windows "$installer" /S || fail "installing again ended with status $?"
+snapshot "$work/reinstalled"
+check_installed reinstalled
+grep -q '^"OlderVersionValue"=' "$work/reinstalled.reg" &&
+    fail "installing again kept the old uninstall entry instead of removing the old copy"
+
+# The uninstaller copies itself to Temp and returns at once; run_windows waits for it.
+run_windows 'C:\Program Files\Quorvel\Uninstall.exe' /S || fail "the uninstaller ended with status $?"
+wait_until 30 test ! -e "$install_dir" || fail "Program Files\\Quorvel is still there"
+snapshot "$work/removed"
+diff -u "$work/before.files" "$work/removed.files" >"$work/files.diff" &&
+    pass "uninstalled: C: is as before (Temp aside)" ||
+    fail "uninstall left files or removed others:"$'\n'"$(cat "$work/files.diff")"
+diff -u "$work/before.reg" "$work/removed.reg" >"$work/registry.diff" &&
+    pass "uninstalled: HKLM and HKCU are as before" ||
+    fail "uninstall left registry changes:"$'\n'"$(head -n 40 "$work/registry.diff")"
+echo "left in Temp, where NSIS's uninstaller runs a copy of itself from:"
+(cd "$drive/users" && find . -path './*/Temp/*' | sed 's/^/  /')
+
+window_looks_up portable "$portable/quorvel.exe" "$portable"
+
+end_session
+# A prefix takes hundreds of megabytes: keep it only to look into a failure.
+[ "$failures" -eq 0 ] && rm -rf "$WINEPREFIX"
+finish
