@@ -25,6 +25,4 @@ elseif(MSVC)
     target_link_options(quorvel PRIVATE /MANIFEST:NO)
 endif()
 
-install(TARGETS quorvel RUNTIME DESTINATION bin)
-
 include(cmake/WindowsPackaging.cmake)

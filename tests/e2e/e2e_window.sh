@@ -4,8 +4,7 @@
 # clipboard. The same scenarios run against either build:
 #   linux  the Qt program
 #   wine   quorvel.exe, the native Windows build, under Wine
-# Prints PASS/FAIL per check; exits non-zero if any check failed, 77 if there is no
-# PROGRAM.
+# Prints PASS/FAIL per check; exits non-zero if any check failed or there is no PROGRAM.
 #
 # Usage: e2e_window.sh linux|wine PROGRAM OUTPUT_DIR
 #
@@ -22,10 +21,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
     echo "$usage"
     exit 2
 }
-# Exit status 77: CTest's "skipped", for a build that has not been made.
 [ -f "$program" ] || {
-    echo "SKIP no program at $program"
-    exit 77
+    echo "FAIL no program at $program"
+    exit 1
 }
 program=$(realpath "$program")
 mkdir -p "$out_dir"
