@@ -1,17 +1,21 @@
 # Driving the program's window and reading its boxes back through the clipboard, for
-# every target; sourced by e2e_window.sh after session.sh.
+# every target; sourced by e2e_window.sh after session.sh, and by the Windows package check.
+
+# The Python helpers lie next to this file, whichever script sources it.
+e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # A pointer left resting on a control shows its tool tip, a window of its own that would
 # cover part of a screenshot: keep it in the screen's corner, off the window.
 park_pointer() { xdotool mousemove 0 0; }
 
 quorvel_pid='' window=''
+program_dir=. # the folder the program starts in
 # start_quorvel LOG [VAR=VALUE...]: runs the program, waits for its window, focuses it.
 start_quorvel() {
     local log=$1
     shift
     park_pointer
-    target_run "$@" >"$log" 2>&1 &
+    (cd "$program_dir" && target_run "$@") >"$log" 2>&1 &
     quorvel_pid=$!
     started+=("$quorvel_pid")
     window=''
@@ -158,4 +162,4 @@ expect_picture_centred() {
 }
 
 # The characters xdotool types are bound to keycodes before the program starts.
-bind_characters() { python3 "$here/bind_keysyms.py" "$1"; }
+bind_characters() { python3 "$e2e_dir/bind_keysyms.py" "$1"; }

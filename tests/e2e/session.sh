@@ -1,7 +1,8 @@
 # The parts of the end-to-end run that do not depend on the build under test: a private
 # Xvfb display and session bus, process bookkeeping, checks and ibus. Sourced by
 # e2e_window.sh, with drive.sh (typing, reading the boxes); a target file then says how
-# its program starts and what differs about it (target_linux.sh, target_wine.sh).
+# its program starts and what differs about it (target_linux.sh, target_wine.sh). The
+# Windows package check starts its installed program through them too (wine_session.sh).
 
 # xdotool reads the characters it types through the locale; the comparisons are UTF-8.
 export LC_ALL=C.UTF-8

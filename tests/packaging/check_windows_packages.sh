@@ -5,30 +5,29 @@
 # compares the prefix with how it was before; then runs the program unpacked from the zip.
 # Usage: check_windows_packages.sh CPACK BUILD_DIR SOURCE_DIR WORK_DIR VERSION DESCRIPTION
 set -uo pipefail
-here=$(dirname "${BASH_SOURCE[0]}")
-source "$here/common.sh"
-source "$here/wine_session.sh"
 
-cpack=$1 build=$2 source=$3 work=$4 version=$5 description=$6
+cpack=$1 build=$2 source=$3 out_dir=$4 version=$5 description=$6
+source "$(dirname "${BASH_SOURCE[0]}")/wine_session.sh"
 need_tools wine wineboot wineserver Xvfb xdotool xclip unzip iconv od \
     x86_64-w64-mingw32-objdump
 name=Quorvel-$version-win64
 
-rm -rf "$work" && mkdir -p "$work"
-(cd "$build" && "$cpack" -B "$work/out") >"$work/cpack.log" 2>&1 ||
-    die "cpack failed: $(cat "$work/cpack.log")"
-installer=$work/out/$name.exe zip=$work/out/$name.zip
+rm -rf "$out_dir" && mkdir -p "$out_dir"
+(cd "$build" && "$cpack" -B "$out_dir/out") >"$out_dir/cpack.log" 2>&1 ||
+    die "cpack failed: $(cat "$out_dir/cpack.log")"
+installer=$out_dir/out/$name.exe zip=$out_dir/out/$name.zip
 for package in "$installer" "$zip"; do
-    [ -f "$package" ] || die "no $(basename "$package"); made: $(cd "$work/out" && ls)"
+    [ -f "$package" ] || die "no $(basename "$package"); made: $(cd "$out_dir/out" && ls)"
     pass "built $(basename "$package"), $(stat -c %s "$package") bytes"
 done
 
 # --- the zip -------------------------------------------------------------------------
-unzip -Z1 "$zip" | LC_ALL=C sort >"$work/zip.list"
-printf '%s\n' LICENSE README.txt quorvel.exe >"$work/zip.expected"
-diff -u "$work/zip.expected" "$work/zip.list" >"$work/zip.diff" && pass "the zip holds exactly" \
-    "$(tr '\n' ' ' <"$work/zip.list")" || fail "zip contents differ:"$'\n'"$(cat "$work/zip.diff")"
-portable=$work/portable # a fresh folder, as a user unpacks it
+unzip -Z1 "$zip" | LC_ALL=C sort >"$out_dir/zip.list"
+printf '%s\n' LICENSE README.txt quorvel.exe >"$out_dir/zip.expected"
+diff -u "$out_dir/zip.expected" "$out_dir/zip.list" >"$out_dir/zip.diff" &&
+    pass "the zip holds exactly $(tr '\n' ' ' <"$out_dir/zip.list")" ||
+    fail "zip contents differ:"$'\n'"$(cat "$out_dir/zip.diff")"
+portable=$out_dir/portable # a fresh folder, as a user unpacks it
 unzip -q "$zip" -d "$portable" || die "unzip failed"
 cmp -s "$portable/LICENSE" "$source/LICENSE" || fail "the zip's LICENSE differs from LICENSE"
 
@@ -52,16 +51,19 @@ awk '/^License: Unicode-DFS-2016/ { lic = 1; next }
      lic && /COPYRIGHT AND PERMISSION NOTICE/ { on = 1 }
      on && !/^ / { exit }
      on { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$source/packaging/copyright" \
-    >"$work/notice.expected"
-tr -d '\r' <"$readme" | sed -n '/^COPYRIGHT AND PERMISSION NOTICE$/,$p' >"$work/notice.readme"
-[ -s "$work/notice.expected" ] && diff -u "$work/notice.expected" "$work/notice.readme" \
-    >"$work/notice.diff" && pass "README.txt: the Unicode notice is packaging/copyright's" ||
-    fail "README.txt's Unicode notice differs from packaging/copyright:"$'\n'"$(cat "$work/notice.diff")"
+    >"$out_dir/notice.expected"
+tr -d '\r' <"$readme" | sed -n '/^COPYRIGHT AND PERMISSION NOTICE$/,$p' >"$out_dir/notice.readme"
+[ -s "$out_dir/notice.expected" ] && diff -u "$out_dir/notice.expected" "$out_dir/notice.readme" \
+    >"$out_dir/notice.diff" && pass "README.txt: the Unicode notice is packaging/copyright's" ||
+    fail "README.txt's Unicode notice differs from packaging/copyright:"$'\n'"$(
+        cat "$out_dir/notice.diff")"
 
 # --- the installer as a file ---------------------------------------------------------
-x86_64-w64-mingw32-objdump -p "$installer" >"$work/installer.pe" 2>&1 || die "not a PE file"
-grep -qE '^Magic[[:space:]]+020b' "$work/installer.pe" || fail "the installer is not 64-bit (PE32+)"
-grep -qE '^Subsystem[[:space:]]+0+2[[:space:]]' "$work/installer.pe" || fail "the installer is not a GUI program"
+x86_64-w64-mingw32-objdump -p "$installer" >"$out_dir/installer.pe" 2>&1 || die "not a PE file"
+grep -qE '^Magic[[:space:]]+020b' "$out_dir/installer.pe" ||
+    fail "the installer is not 64-bit (PE32+)"
+grep -qE '^Subsystem[[:space:]]+0+2[[:space:]]' "$out_dir/installer.pe" ||
+    fail "the installer is not a GUI program"
 image=$(hex_bytes "$installer")
 IFS=. read -r major minor patch tweak <<<"$version"
 word() { printf ' %02x %02x' $((10#${1:-0} & 255)) $((10#${1:-0} >> 8)); }
@@ -88,12 +90,12 @@ unset image
 pass "installer: PE32+ GUI, version $version and its strings, the clover icon"
 
 # --- installed, run, installed again and removed under Wine --------------------------
-start_session "$work"
+start_session
 pass "fresh Wine prefix on display $DISPLAY"
 drive=$WINEPREFIX/drive_c
 install_dir=$drive/'Program Files'/Quorvel
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel'
-snapshot "$work/before"
+snapshot "$out_dir/before"
 
 # check_installed WHEN: the files, the shortcut and the uninstall entry.
 check_installed() {
@@ -140,13 +142,13 @@ check_installed() {
     else
         fail "$when: EstimatedSize is '$estimate' for $total bytes"
     fi
-    [ "$(grep -c '^"DisplayName"="Quorvel"$' "$work/$when.reg")" -eq 1 ] ||
+    [ "$(grep -c '^"DisplayName"="Quorvel"$' "$out_dir/$when.reg")" -eq 1 ] ||
         fail "$when: not exactly one uninstall entry named Quorvel"
     pass "$when: files, shortcut and uninstall entry checked"
 }
 
 run_windows "$installer" /S || fail "the installer ended with status $?"
-snapshot "$work/installed"
+snapshot "$out_dir/installed"
 check_installed installed
 window_looks_up installed 'C:\Program Files\Quorvel\quorvel.exe'
 
@@ -155,27 +157,24 @@ window_looks_up installed 'C:\Program Files\Quorvel\quorvel.exe'
 wine reg add "$uninstall_key" /v OlderVersionValue /d 1 /f >/dev/null 2>&1 ||
     fail "could not add a value to the uninstall entry"
 run_windows "$installer" /S || fail "installing again ended with status $?"
-snapshot "$work/reinstalled"
+snapshot "$out_dir/reinstalled"
 check_installed reinstalled
-grep -q '^"OlderVersionValue"=' "$work/reinstalled.reg" &&
+grep -q '^"OlderVersionValue"=' "$out_dir/reinstalled.reg" &&
     fail "installing again kept the old uninstall entry instead of removing the old copy"
 
 # The uninstaller copies itself to Temp and returns at once; run_windows waits for it.
 run_windows 'C:\Program Files\Quorvel\Uninstall.exe' /S || fail "the uninstaller ended with status $?"
 wait_until 30 test ! -e "$install_dir" || fail "Program Files\\Quorvel is still there"
-snapshot "$work/removed"
-diff -u "$work/before.files" "$work/removed.files" >"$work/files.diff" &&
+snapshot "$out_dir/removed"
+diff -u "$out_dir/before.files" "$out_dir/removed.files" >"$out_dir/files.diff" &&
     pass "uninstalled: C: is as before (Temp aside)" ||
-    fail "uninstall left files or removed others:"$'\n'"$(cat "$work/files.diff")"
-diff -u "$work/before.reg" "$work/removed.reg" >"$work/registry.diff" &&
+    fail "uninstall left files or removed others:"$'\n'"$(cat "$out_dir/files.diff")"
+diff -u "$out_dir/before.reg" "$out_dir/removed.reg" >"$out_dir/registry.diff" &&
     pass "uninstalled: HKLM and HKCU are as before" ||
-    fail "uninstall left registry changes:"$'\n'"$(head -n 40 "$work/registry.diff")"
+    fail "uninstall left registry changes:"$'\n'"$(head -n 40 "$out_dir/registry.diff")"
 echo "left in Temp, where NSIS's uninstaller runs a copy of itself from:"
 (cd "$drive/users" && find . -path './*/Temp/*' | sed 's/^/  /')
 
 window_looks_up portable "$portable/quorvel.exe" "$portable"
 
-end_session
-# A prefix takes hundreds of megabytes: keep it only to look into a failure.
-[ "$failures" -eq 0 ] && rm -rf "$WINEPREFIX"
 finish

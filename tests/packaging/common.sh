@@ -11,9 +11,11 @@ pass() {
     echo "ok: $*"
 }
 
-# Ends the check at once: later steps would only repeat the same cause.
+# Ends the check at once: later steps would only repeat the same cause. Counted, for
+# the exit handlers that keep what a failed run leaves.
 die() {
     echo "FAIL: $*" >&2
+    failures=$((failures + 1))
     exit 1
 }
 
