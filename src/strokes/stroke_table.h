@@ -15,10 +15,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The packaged table is the data item of type "CUSTOM", identifier 100, language 2052.
-inline constexpr char kStrokeTableType[] = "CUSTOM";
+// The packaged table is the data item of type "CUSTOM", identifier 100, language 2052
+// (Chinese, PRC).
 inline constexpr int kStrokeTableId = 100;
-inline constexpr int kStrokeTableLanguage = 2052; // Chinese (PRC)
 
 // Reads the packaged table in full and decodes it. Throws StrokeTableError. Each front
 // end defines it, since only it knows how its platform packages data items.

@@ -9,7 +9,6 @@
 
 // Geometry is kept in twips (1/1440 inch); at 96 dpi 15 twips make one pixel.
 inline constexpr int kTwipsPerInch = 1440;
-inline constexpr int kTwipsPerPixel = 15; // at 96 dpi, Qt's logical pixel
 
 struct TwipsRect {
     int left, top, width, height;

@@ -159,13 +159,18 @@ scenario_main_window() {
     end_check
 }
 
+# start_scenario LABEL LOG: starts the program for a scenario; a window that does not
+# appear fails the check LABEL, and the scenario is skipped. Once the window is up, the
+# scenario's own first check takes the place of LABEL.
+start_scenario() {
+    begin_check "$1"
+    start_quorvel_or_fail "$2" && return 0
+    end_check
+    return 1
+}
+
 scenario_enter_key() {
-    if ! start_quorvel "$work/quorvel-enter.log"; then
-        begin_check "the window for the Enter key"
-        problem "the window did not appear: $(tail -n 5 "$work/quorvel-enter.log" | tr '\n' ' ')"
-        end_check
-        return
-    fi
+    start_scenario "the window for the Enter key" "$work/quorvel-enter.log" || return
     # With auto look-up off, only Command1 (the default button) shows a result.
     begin_check "Enter on Text2 and on Check1 presses Command1, and leaves Check1 up"
     click_at 191 31 # Check1 off
@@ -189,12 +194,7 @@ scenario_enter_key() {
 }
 
 scenario_label_paste_close() {
-    if ! start_quorvel "$work/quorvel-paste.log"; then
-        begin_check "the window for the paste, the link and the close box"
-        problem "the window did not appear: $(tail -n 5 "$work/quorvel-paste.log" | tr '\n' ' ')"
-        end_check
-        return
-    fi
+    start_scenario "the window for the paste, the link and the close box" "$work/quorvel-paste.log" || return
     begin_check "Label1: a click hands the author's address to the browser"
     click_at 40 113
     wait_until 15 grep -qxF "$author_address" "$browser_log" 2>/dev/null ||
