@@ -96,6 +96,10 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # asks for them by name at run time, as its Song, Hei and Kai faces.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, fonts-wqy-zenhei, fonts-arphic-ukai")
+# Qt's Wayland plugin gives a Wayland session a native window; without it Qt falls back
+# to X11 through XWayland, so the program still runs, and an X11-only system need not have
+# it: a recommendation, which apt installs by default.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 # The synopsis line comes from CPACK_PACKAGE_DESCRIPTION_SUMMARY.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [[
 Quorvel is a small desktop utility. Enter a simplified or traditional

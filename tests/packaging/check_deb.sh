@@ -28,13 +28,21 @@ done
 [[ $(field Homepage) =~ ^https:// ]] || fail "Homepage is '$(field Homepage)'"
 [ "$(field Description | wc -l)" -ge 2 ] || fail "Description has no long description"
 
-# Names only: the versions come from dpkg-shlibdeps and change with the libraries.
-depends=$(field Depends | tr ',|' '\n\n' | sed -e 's/(.*)//' -e 's/[[:space:]]//g' | sed '/^$/d')
+# Names only: the versions come from dpkg-shlibdeps and change with the libraries. So
+# may the names: Debian 13 renamed some libraries for 64-bit time_t (libqt6core6t64).
+package_names() {
+    tr ',|' '\n\n' | sed -e 's/(.*)//' -e 's/[[:space:]]//g' -e 's/t64$//' | sed '/^$/d'
+}
+depends=$(field Depends | package_names)
 for package in fonts-arphic-uming fonts-wqy-zenhei fonts-arphic-ukai \
     libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6; do
     grep -qxF "$package" <<<"$depends" || fail "Depends lacks $package: $(field Depends)"
 done
-pass "control: $(field Package) $(field Version) $(field Architecture), Depends: $(field Depends)"
+# A Wayland session gets a native window only with Qt's Wayland plugin.
+field Recommends | package_names | grep -qxF qt6-wayland ||
+    fail "Recommends lacks qt6-wayland: $(field Recommends)"
+pass "control: $(field Package) $(field Version) $(field Architecture), Depends: $(field Depends)," \
+    "Recommends: $(field Recommends)"
 
 # --- contents ---
 dpkg-deb -c "$deb" >"$work/contents" || die "dpkg-deb -c failed"

@@ -78,12 +78,19 @@ metainfos=("$share"/metainfo/*.metainfo.xml)
 [ "${#metainfos[@]}" -eq 1 ] || fail "one metainfo expected, found: ${metainfos[*]}"
 metainfo=${metainfos[0]}
 
-if report=$(appstreamcli validate --no-net --strict --pedantic "$metainfo" 2>&1); then
-    pass "appstreamcli validate $(basename "$metainfo")"
+# The developer is named in AppStream 1.0's <developer> element, which AppStream 0.16
+# (Debian 12) does not know yet: there, unknown tags are only shown, and any other than
+# that one still fails.
+validate=(appstreamcli validate --no-net --strict --pedantic)
+[[ $(appstreamcli --version) =~ version:\ 0\. ]] && validate+=(--override=unknown-tag=pedantic)
+if report=$("${validate[@]}" "$metainfo" 2>&1); then
+    pass "${validate[*]} $(basename "$metainfo")"
     echo "$report" | sed 's/^/  /'
 else
     fail "appstreamcli validate: $report"
 fi
+unknown=$(grep 'unknown-tag' <<<"$report" | grep -v 'unknown-tag developer$')
+[ -z "$unknown" ] || fail "appstreamcli validate: $unknown"
 
 id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$metainfo")
 [ "$(basename "$metainfo")" = "$id.metainfo.xml" ] ||
@@ -94,7 +101,7 @@ launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:
 binary_name=$(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$metainfo")
 [ -n "$binary_name" ] && [ -x "$root/usr/bin/$binary_name" ] ||
     fail "provided binary '$binary_name' is not installed"
-[ "$(sed -n 's:.*<name>\(.*\)</name>.*:\1:p' "$metainfo")" = "$(desktop_value "$entry" Name)" ] ||
+[ "$(sed -n 's:^  <name>\(.*\)</name>$:\1:p' "$metainfo")" = "$(desktop_value "$entry" Name)" ] ||
     fail "metainfo name and desktop entry Name differ"
 latest=$(grep -m1 -o '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
 [ "$latest" = "$version" ] || fail "latest release in the metainfo is '$latest', not $version"
