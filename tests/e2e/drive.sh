@@ -9,6 +9,8 @@ e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 park_pointer() { xdotool mousemove 0 0; }
 
 quorvel_pid='' window=''
+# What a target adds to a window manager's part when the window maps (target_wine.sh).
+target_window_mapped() { :; }
 program_dir=. # the folder the program starts in
 # start_quorvel LOG [VAR=VALUE...]: runs the program, waits for its window, focuses it.
 start_quorvel() {
@@ -25,6 +27,7 @@ start_quorvel() {
         quorvel_gone && echo "(the program ended without a window)" >>"$log"
         return 1
     fi
+    target_window_mapped
     timeout 10 xdotool windowfocus --sync "$window"
 }
 window_shown_or_program_gone() {

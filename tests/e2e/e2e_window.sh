@@ -252,7 +252,11 @@ scenario_input_method() {
         expect_text2 中:4划
     fi
     end_check
-    ((${#problems[@]} == 0)) || return
+    # A failure here must not leave the program running into the next scenario.
+    ((${#problems[@]} == 0)) || {
+        stop_process "$quorvel_pid"
+        return
+    }
 
     # The trap: the second composition begins while the look-up has just selected the
     # first result. The first key's preedit replaces that selection; if the look-up it

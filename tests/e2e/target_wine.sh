@@ -11,8 +11,9 @@ target_start_timeout=30
 target_exit_timeout=15
 target_nothing_copied_after=3
 # The window, caption included, is centred: the client lies lower by the caption bar's
-# height (Wine's 19 px at 96 dpi, plus equal borders) than a centred client would.
-target_frame_dy=19
+# height (plus equal borders) than a centred client would. Wine's caption bar is 19 px at
+# 96 dpi in Wine 8 and 26 px in Wine 10: target_setup asks the prefix.
+target_frame_dy=''
 target_screenshot=screenshot-windows.png
 # ibus reaches Wine through XIM; commits arrive as whole phrases.
 target_ime_env=(XMODIFIERS=@im=ibus)
@@ -39,7 +40,26 @@ target_setup() {
     wine wineboot -i >"$work/wineboot.log" 2>&1 || return 1
     wine_settle || return 1
     echo "Wine prefix $WINEPREFIX made in $((SECONDS - began)) s"
+    caption_bar_height
 }
+
+# caption_bar_height: sets target_frame_dy to the prefix's caption bar height at 96 dpi,
+# Wine's CaptionHeight (pixels) and the line under it.
+caption_bar_height() {
+    local key='HKCU\Control Panel\Desktop\WindowMetrics' height
+    height=$(wine reg query "$key" /v CaptionHeight 2>>"$work/wineboot.log" | tr -d '\r' |
+        awk '$1 == "CaptionHeight" { print $3 }')
+    wine_settle
+    [[ $height =~ ^[0-9]+$ ]] || {
+        echo "no CaptionHeight in pixels in $key: '$height'" >>"$work/wineboot.log"
+        return 1
+    }
+    target_frame_dy=$((height + 1))
+}
+
+# Wine 10 takes the input focus (and with it tells the input method) only once a window
+# manager has marked the window as shown; Wine 8 did not wait for that.
+target_window_mapped() { python3 "$e2e_dir/set_wm_state.py" "$window"; }
 
 # target_run [VAR=VALUE...]: runs the program in the foreground; the pid is the program's.
 target_run() { env "$@" wine "$program"; }
