@@ -12,8 +12,10 @@ screen_w=1024 screen_h=768
 # serves any local process.
 sway_user=quorvel-wayland
 
-# No Xwayland, and no borders, so that the container is exactly the client's surface.
+# No Xwayland, no background program, and no borders, so that the container is exactly
+# the client's surface.
 sway_config="xwayland disable
+swaybg_command -
 output * mode ${screen_w}x${screen_h}
 default_border none
 default_floating_border none"
@@ -40,10 +42,19 @@ start_display() {
     start_keyboard
 }
 as_sway_user() {
-    if ((EUID == 0)); then
-        setpriv --reuid="$sway_user" --regid="$sway_user" --clear-groups -- "$@"
-    else
+    ((EUID == 0)) || {
         "$@"
+        return
+    }
+    local drop=(setpriv --reuid="$sway_user" --regid="$sway_user" --clear-groups --)
+    if "${drop[@]}" test -w /dev/shm; then
+        "${drop[@]}" "$@"
+    else
+        # wlroots shares buffers through files in /dev/shm, which a chroot's bare /dev may
+        # not let a plain user write: then sway gets a /dev/shm of its own, in a mount
+        # namespace of its own that passes no mounts on.
+        unshare --mount --propagation unchanged sh -c 'mount --make-rprivate /dev &&
+            mount -t tmpfs -o mode=1777 quorvel-shm /dev/shm && exec "$@"' sh "${drop[@]}" "$@"
     fi
 }
 sway_ready() {
