@@ -65,11 +65,12 @@ sway_ready() {
 }
 sway_ready_or_gone() { sway_ready || ! kill -0 "$sway_pid" 2>/dev/null; }
 
-# With no input devices the seat has no keyboard, and a client asks for one only once the
-# seat offers it. Each wtype below brings a virtual keyboard and takes it away when it
-# ends: the seat's keyboard would come and go, and keys sent before the program has
-# taken up the new one would be lost. This idle wtype holds the seat's keyboard from
-# before the window maps until the end.
+# With no input devices the seat has no keyboard, and a client asks for one only when the
+# seat starts to offer it. Each wtype below brings a virtual keyboard and takes it away
+# when it ends; alone, its first key would reach the seat before the program has asked
+# for a keyboard again, and be lost (the program's new keyboard enters with it already
+# down). This idle wtype gives the seat a keyboard from before the window maps to the
+# end, so that the program keeps one throughout.
 start_keyboard() {
     wtype -s 3600000 2>>"$display_log" &
     started+=("$!")

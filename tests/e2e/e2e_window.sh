@@ -136,12 +136,13 @@ scenario_main_window() {
     begin_check "auto look-up off (Check1): nothing until Return, then 中:4划"
     toggle_check1
     park_pointer
-    screenshot_window "$work/check1-up.png"
-    expect_picture_centred "$work/check1-up.png" 176 16 30 30 "$assets/check1-up.jpg"
     send_keys ctrl+a
     type_text 中国
     expect_text1 中国
     expect_text2 '' # auto look-up would have shown a result by now
+    # Read back, the keys have been answered: Check1 shows its new state by now.
+    screenshot_window "$work/check1-up.png"
+    expect_picture_centred "$work/check1-up.png" 176 16 30 30 "$assets/check1-up.jpg"
     send_keys End # drop the selection: the look-up itself must select
     send_keys Return
     expect_text1_selected 中国
@@ -151,12 +152,12 @@ scenario_main_window() {
     begin_check "auto look-up on again (Check1): 国 shows 国:8划 at once"
     toggle_check1
     park_pointer
-    screenshot_window "$work/check1-down.png"
-    expect_picture_centred "$work/check1-down.png" 176 16 30 30 "$assets/check1-down.jpg"
     send_keys ctrl+a
     type_text 国
     expect_text1_selected 国
     expect_text2 国:8划
+    screenshot_window "$work/check1-down.png"
+    expect_picture_centred "$work/check1-down.png" 176 16 30 30 "$assets/check1-down.jpg"
     end_check
 
     begin_check "Command2 ends the program with status 0"

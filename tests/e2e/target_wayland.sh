@@ -11,5 +11,8 @@ target_screenshot=quorvel-e2e-wayland.png
 
 target_setup() { export QT_QPA_PLATFORM=wayland; }
 
-# target_run [VAR=VALUE...]: runs the program in the foreground.
-target_run() { env "$@" "$program"; }
+# target_run [VAR=VALUE...]: runs the program in the foreground. In a build with
+# AddressSanitizer, leaks go unreported here: Qt's Wayland platform (6.4) leaves its
+# protocol objects, clipboard offers and activation tokens, and Mesa its EGL state,
+# allocated at exit. The program's own code is checked for leaks on X (target_linux.sh).
+target_run() { env "$@" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$program"; }
