@@ -216,10 +216,16 @@ scenario_label_paste_close() {
     focus_window
     toggle_check1 # off: a look-up would empty the box
     if hold_clipboard "$long"; then
-        send_keys ctrl+v
-        copy_after 10 ctrl+a
-        ((${#copied} == 40000)) || problem "Text1 holds ${#copied} characters, want 40000"
-        [ "$copied" = "$long" ] || problem "Text1 is not the 40,000 'a's pasted"
+        # Copied back at once: a clipboard changed before the program has handled Ctrl+V
+        # may be what it pastes. The holder of the 'a's ends when the copy replaces them.
+        send_keys ctrl+v ctrl+a ctrl+c
+        if wait_until 10 all_gone "$clipboard_holder"; then
+            copied=$(clipboard)
+            ((${#copied} == 40000)) || problem "Text1 holds ${#copied} characters, want 40000"
+            [ "$copied" = "$long" ] || problem "Text1 is not the 40,000 'a's pasted"
+        else
+            problem "nothing copied from Text1 after the paste"
+        fi
     else
         problem "the clipboard could not be set"
     fi
