@@ -1,12 +1,9 @@
 # Driving the program's window and reading its boxes back through the clipboard, for
 # every target; sourced by e2e_window.sh after session.sh, and by the Windows package check.
+# The keys, the clipboard and the window's place come from the target's display file.
 
 # The Python helpers lie next to this file, whichever script sources it.
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-
-# A pointer left resting on a control shows its tool tip, a window of its own that would
-# cover part of a screenshot: keep it in the screen's corner, off the window.
-park_pointer() { xdotool mousemove 0 0; }
 
 quorvel_pid='' window=''
 # What a target adds to a window manager's part when the window maps (target_wine.sh).
@@ -28,10 +25,10 @@ start_quorvel() {
         return 1
     fi
     target_window_mapped
-    timeout 10 xdotool windowfocus --sync "$window"
+    focus_window
 }
 window_shown_or_program_gone() {
-    window=$(xdotool search --onlyvisible --name "$target_title" 2>/dev/null | head -n 1)
+    window=$(find_window "$target_title")
     [ -n "$window" ] || quorvel_gone
 }
 
@@ -43,13 +40,12 @@ start_quorvel_or_fail() {
     return 1
 }
 
-clipboard() { xclip -o -selection clipboard 2>/dev/null; }
 clipboard_is() { [ "$(clipboard)" = "$1" ]; }
 clipboard_is_not() { [ "$(clipboard)" != "$1" ]; }
 
-# hold_clipboard TEXT: xclip owns the X clipboard with TEXT until the next copy takes it.
+# hold_clipboard TEXT: puts TEXT on the clipboard, held until the next copy takes it.
 hold_clipboard() {
-    printf %s "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    offer_clipboard "$1" &
     clipboard_holder=$!
     started+=("$clipboard_holder")
     wait_until 5 clipboard_is "$1"
@@ -67,7 +63,7 @@ copy_after() {
         stop_process "$clipboard_holder"
         return
     fi
-    xdotool key --delay 40 "$@" ctrl+c
+    send_keys "$@" ctrl+c
     local pressed=$EPOCHREALTIME
     if wait_until "$wait" clipboard_is_not "$marker"; then
         copied=$(clipboard)
@@ -101,13 +97,12 @@ expect_text1() { expect_copy "Text1" "$1" ctrl+a; }
 # selected anyway, so reading Text2 leaves Text1 as it was.
 expect_text2() {
     expect_copy "Text2" "$1" Tab ctrl+a
-    xdotool key shift+Tab
+    send_keys shift+Tab
 }
 
 quorvel_gone() { ! kill -0 "$quorvel_pid" 2>/dev/null; }
-# Positions are in pixels of the client area at 96 dpi; $scale doubles them at 192 dpi.
+# Sizes and positions are in pixels at 96 dpi; $scale doubles them at 192 dpi.
 scale=1
-click_at() { xdotool mousemove --window "$window" $(($1 * scale)) $(($2 * scale)) click 1; }
 
 # expect_exit_after WHAT ACTION...: runs ACTION; the program must then exit with status 0.
 expect_exit_after() {
@@ -123,16 +118,6 @@ expect_exit_after() {
         problem "still running $target_exit_timeout s after $what"
         stop_process "$quorvel_pid"
     fi
-}
-
-# client_geometry: sets x y w h of the window's client area on the screen.
-client_geometry() {
-    local info
-    info=$(xwininfo -id "$window")
-    x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-    y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
-    w=$(sed -n 's/^ *Width: *//p' <<<"$info")
-    h=$(sed -n 's/^ *Height: *//p' <<<"$info")
 }
 
 # picture_difference IMAGE X Y PICTURE: how far the area of IMAGE at X,Y is from PICTURE,
@@ -163,6 +148,3 @@ expect_picture_centred() {
     problem "$(basename "$picture") not centred on the control at $left,$top:" \
         "difference ${best:-unknown}"
 }
-
-# The characters xdotool types are bound to keycodes before the program starts.
-bind_characters() { python3 "$e2e_dir/bind_keysyms.py" "$1"; }

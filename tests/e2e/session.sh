@@ -1,10 +1,12 @@
-# The parts of the end-to-end run that do not depend on the build under test: a private
-# Xvfb display and session bus, process bookkeeping, checks and ibus. Sourced by
+# The parts of the end-to-end run that do not depend on the build under test or its
+# display: a private home and session bus, process bookkeeping, checks and ibus. Sourced by
 # e2e_window.sh, with drive.sh (typing, reading the boxes); a target file then says how
-# its program starts and what differs about it (target_linux.sh, target_wine.sh). The
-# Windows package check starts its installed program through them too (wine_session.sh).
+# its program starts, on which display (display_x11.sh, display_wayland.sh), and what
+# differs about it (target_linux.sh, target_wine.sh, target_wayland.sh). The Windows
+# package check starts its installed program through them too (wine_session.sh).
 
-# xdotool reads the characters it types through the locale; the comparisons are UTF-8.
+# xdotool and wtype read the characters they type through the locale; the comparisons
+# are UTF-8.
 export LC_ALL=C.UTF-8
 # A throw-away home: ibus, dconf, libpinyin and Wine start from their defaults on every
 # run, and nothing of the user's own configuration leaks in or is changed.
@@ -119,33 +121,11 @@ fatal() {
 }
 finish() {
     echo "e2e_window ($target): $passed passed, $failed failed in $SECONDS s;" \
-        "slowest copy to reach X: $slowest_copy_ms ms"
+        "slowest copy to reach the clipboard: $slowest_copy_ms ms"
     exit $((failed > 0))
 }
 
-# --- X server and session bus -------------------------------------------------------
-
-screen_w=1024 screen_h=768
-
-# A display number well away from the ones people and other scripts use (:0, :1, :99):
-# Xvfb refuses a number whose lock another server holds, and then the next one is tried.
-start_xvfb() {
-    local attempt display
-    for attempt in 1 2 3 4 5 6 7 8; do
-        display=$((200 + RANDOM % 700))
-        : >"$work/display"
-        Xvfb ":$display" -displayfd 3 -screen 0 ${screen_w}x${screen_h}x24 -dpi 96 \
-            -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-        local pid=$!
-        if wait_until 20 grep -qs '^[0-9]\+$' "$work/display"; then
-            started+=("$pid")
-            export DISPLAY=:$display
-            return 0
-        fi
-        stop_process "$pid"
-    done
-    return 1
-}
+# --- Session bus --------------------------------------------------------------------
 
 start_session_bus() {
     # Without one, Qt, ibus and Wine's dbus users would autolaunch a bus that outlives us.

@@ -1,4 +1,5 @@
 # The Qt build, run directly on the X server through Qt's xcb platform.
+source "$e2e_dir/display_x11.sh"
 
 target_title='^Quorvel :-\)$'
 target_start_timeout=20

@@ -5,6 +5,7 @@
 # the copy; its process is gone a few seconds after the program exits. Without a window
 # manager, Wine's X window is the client area, and the frame it reckons around it (the
 # caption above) is not drawn.
+source "$e2e_dir/display_x11.sh"
 
 target_title='^Quorvel :-\)$'
 target_start_timeout=30

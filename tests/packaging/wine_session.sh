@@ -17,7 +17,7 @@ keep_prefix_of_failed_run() { ((failures == 0)) || QUORVEL_E2E_KEEP_PREFIX=1; }
 # start_session: Xvfb, a session bus and a fresh 64-bit Wine prefix without an input
 # method, as a new user's. Everything started ends when the shell exits.
 start_session() {
-    start_xvfb || die "Xvfb did not start: $(cat "$work/xvfb.log")"
+    start_display || die "Xvfb did not start: $(cat "$work/xvfb.log")"
     start_session_bus || die "dbus-daemon did not start"
     bind_characters 字 || die "could not bind 字 to a keycode"
     cleanup_hooks+=(keep_prefix_of_failed_run)

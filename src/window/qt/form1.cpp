@@ -6,6 +6,7 @@
 #include "pictures.h"
 #include "stroke_lookup.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -86,6 +87,14 @@ void Form1::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing the only window ends the program. The window stays until the program ends,
+    // as after Command2: Qt's Wayland platform, left to tear down a window that the
+    // compositor has closed, now and then hangs on its way out.
+    event->ignore();
+    QCoreApplication::exit(0);
 }
 
 // The look-up action.
