@@ -3,6 +3,7 @@
 #include "committed_text.h"
 #include "run_time_error.h"
 #include "stroke_lookup.h"
+#include "text_box_colours.h"
 #include "win32_text.h"
 
 #include <exception>
@@ -17,10 +18,6 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDR
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 // The clover of packaging/quorvel.rc.in, which is also the program file's icon.
 constexpr WORD kProgramIconId = 1;
-
-COLORREF toColorRef(Rgb colour) {
-    return RGB(colour.red, colour.green, colour.blue);
-}
 
 HICON loadProgramIcon(HINSTANCE instance, int size) {
     return static_cast<HICON>(
@@ -152,6 +149,11 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The exact size for the new DPI, so that WM_DPICHANGED suggests it.
         *reinterpret_cast<SIZE*>(lParam) = windowSize(static_cast<UINT>(wParam));
         return TRUE;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // Another colour scheme, or high contrast switched: the text boxes follow.
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+        break;
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -243,6 +245,8 @@ HBRUSH Form1::faceBrush(const ControlSpec& layout) {
 LRESULT Form1::onControlColour(HDC dc, HWND control) {
     // Read-only EDITs ask with WM_CTLCOLORSTATIC, editable ones with WM_CTLCOLOREDIT.
     const ControlSpec& layout = *controls_.layoutOf(control);
+    if (isTextBox(&layout) && layout.face)
+        return reinterpret_cast<LRESULT>(colourTextBox(dc, *layout.face, faceBrush(layout)));
     if (layout.face)
         SetBkColor(dc, toColorRef(*layout.face));
     SetTextColor(dc, layout.text ? toColorRef(*layout.text) : GetSysColor(COLOR_WINDOWTEXT));
