@@ -181,8 +181,6 @@ void Form1::onCreate() {
     for (const ControlSpec& layout : kForm1Controls) {
         if (layout.isDefault)
             defaultButton_ = controls_.window(layout.name);
-        if (layout.cursor)
-            handCursor_ = loadCursorPicture(instance_, layout.cursor);
     }
     lastFocus_ = text1_;
     takeCommittedTextWhole(text1_);
@@ -220,18 +218,14 @@ SIZE Form1::windowSize(UINT dpi) const {
     return windowSizeForClient(client, kStyle, kExStyle, dpi);
 }
 
-bool Form1::doubledPictures() const {
-    return dpi_ >= 2 * kDefaultDpi;
-}
-
 void Form1::onPaint() {
-    // The background picture is larger than the window: drawn unscaled, clipped.
+    // The background picture is larger than the window: drawn at the DPI's size, clipped.
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
     RECT client;
     GetClientRect(window_, &client);
     FillRect(dc, &client, background_);
-    pictures_.draw(dc, kForm1.backgroundPicture, doubledPictures(), 0, 0);
+    pictures_.draw(dc, kForm1.backgroundPicture, dpi_, 0, 0);
     EndPaint(window_, &paint);
 }
 
@@ -274,8 +268,8 @@ void Form1::drawPictureButton(const DRAWITEMSTRUCT& item, const ControlSpec& lay
         file = layout.pictures.disabled;
     else if (((item.itemState & ODS_SELECTED) || toggledDown) && layout.pictures.down)
         file = layout.pictures.down;
-    const Picture& picture = pictures_.get(file ? file : "", doubledPictures());
-    pictures_.draw(dc, file ? file : "", doubledPictures(),
+    const Picture& picture = pictures_.get(file ? file : "", dpi_);
+    pictures_.draw(dc, file ? file : "", dpi_,
                    face.left + (face.right - face.left - picture.size.cx) / 2,
                    face.top + (face.bottom - face.top - picture.size.cy) / 2);
     if (item.itemState & ODS_FOCUS) {
@@ -294,7 +288,7 @@ void Form1::drawLinkLabel(const DRAWITEMSTRUCT& item, const ControlSpec& layout)
     RECT place = item.rcItem;
     MapWindowPoints(item.hwndItem, window_, reinterpret_cast<POINT*>(&place), 2);
     FillRect(dc, &item.rcItem, background_);
-    pictures_.draw(dc, kForm1.backgroundPicture, doubledPictures(), -place.left, -place.top);
+    pictures_.draw(dc, kForm1.backgroundPicture, dpi_, -place.left, -place.top);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, layout.text ? toColorRef(*layout.text) : GetSysColor(COLOR_WINDOWTEXT));
     HGDIOBJ previousFont = SelectObject(dc, controls_.fontOf(layout));
@@ -336,7 +330,7 @@ bool Form1::onSetCursor(HWND over, int hitTest) {
     const ControlSpec* layout = controls_.layoutOf(over);
     if (hitTest != HTCLIENT || !layout || !layout->cursor)
         return false;
-    SetCursor(handCursor_);
+    SetCursor(pictures_.cursor(layout->cursor, dpi_));
     return true;
 }
 
