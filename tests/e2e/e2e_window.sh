@@ -319,6 +319,10 @@ expect_legible() {
     fi
 }
 
+# end_leftover_program: ends a program that an earlier scenario, failing, left running; a
+# change to Wine's registry waits for every program of the prefix to end.
+end_leftover_program() { quorvel_gone || stop_process "$quorvel_pid"; }
+
 # paste_text TEXT: pastes TEXT into the focused box with Ctrl+V.
 paste_text() {
     if hold_clipboard "$1"; then
@@ -334,12 +338,12 @@ paste_text() {
 # large text, which Text1's bold 21 px is), so it is held to 3:1.
 scenario_dark_scheme() {
     begin_check "light-on-dark scheme: 字 pasted and 字:6划 shown, legible in both boxes"
+    end_leftover_program
     if ! target_use_dark_scheme; then
         problem "the dark scheme could not be set: $(tail -n 3 "$work/wine-reg.log" 2>/dev/null)"
     elif start_quorvel_or_fail "$work/quorvel-dark.log" "${target_scheme_env[@]}"; then
         local shot=$out_dir/${target_screenshot%.png}-dark.png
         paste_text 字
-        expect_text1_selected 字
         expect_text2 字:6划
         park_pointer
         import -window "$window" "$shot"
@@ -370,6 +374,7 @@ pixels_at() {
 scenario_scaled_dpi() {
     local dpi=$1 shot=${2:-} image=$work/dpi-$1.png shares='' control
     begin_check "$dpi dpi: the 96-dpi window enlarged, each picture filling its control"
+    end_leftover_program
     if ! target_set_dpi "$dpi"; then
         problem "the prefix's DPI could not be set: $(tail -n 3 "$work/wine-reg.log")"
     elif start_quorvel_or_fail "$work/quorvel-${dpi}dpi.log"; then
