@@ -1,10 +1,9 @@
 #include "form1_fixture.h"
+#include "readable_colours.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPalette>
-
-#include <cmath>
 
 namespace {
 
@@ -27,18 +26,9 @@ QPalette scheme(const QString& name) {
     return palette;
 }
 
-double luminance(QRgb colour) {
-    const auto linear = [](int channel) {
-        const double c = channel / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
-           0.0722 * linear(qBlue(colour));
-}
-
 double contrast(QRgb a, QRgb b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    const auto rgb = [](QRgb c) { return Rgb{uchar(qRed(c)), uchar(qGreen(c)), uchar(qBlue(c))}; };
+    return contrastRatio(rgb(a), rgb(b));
 }
 
 // What a rendered box shows inside its frame: the commonest colour (the ground the text
@@ -57,9 +47,12 @@ Shown measure(const QImage& image) {
             ++counts[image.pixel(x, y) | 0xFF000000];
     Shown shown;
     int most = 0;
-    for (auto it = counts.begin(); it != counts.end(); ++it)
-        if (it.value() > most)
-            most = it.value(), shown.ground = it.key();
+    for (auto it = counts.begin(); it != counts.end(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            shown.ground = it.key();
+        }
+    }
     for (auto it = counts.begin(); it != counts.end(); ++it) {
         const double ratio = contrast(it.key(), shown.ground);
         shown.strongest = std::max(shown.strongest, ratio);
