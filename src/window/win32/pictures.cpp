@@ -29,10 +29,6 @@ SIZE sizeAtDpi(SIZE own, UINT dpi) {
     return {MulDiv(own.cx, d, base), MulDiv(own.cy, d, base)};
 }
 
-std::wstring withSize(const std::wstring& name, SIZE size) {
-    return name + L'@' + std::to_wstring(size.cx) + L'x' + std::to_wstring(size.cy);
-}
-
 HBITMAP createTopDownBitmap(SIZE size, void** bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -143,11 +139,11 @@ const Picture& PictureCache::get(std::string_view file, UINT dpi) {
     const SIZE size = sizeAtDpi(own.size, dpi);
     if (source.size.cx == size.cx && source.size.cy == size.cy)
         return source;
-    const std::wstring name =
-        withSize(doubled.bitmap ? doubledName : pictureResourceName(file), size);
-    auto found = pictures_.find(name);
+    const auto key =
+        std::tuple(doubled.bitmap ? doubledName : pictureResourceName(file), size.cx, size.cy);
+    auto found = pictures_.find(key);
     if (found == pictures_.end())
-        found = pictures_.emplace(name, resampled(source, size)).first;
+        found = pictures_.emplace(key, resampled(source, size)).first;
     return found->second;
 }
 
@@ -164,16 +160,17 @@ void PictureCache::draw(HDC dc, std::string_view file, UINT dpi, int x, int y) {
 
 HCURSOR PictureCache::cursor(std::string_view file, UINT dpi) {
     const std::wstring name = pictureResourceName(file);
-    HCURSOR& cursor = cursors_[name + L'@' + std::to_wstring(dpi)];
+    HCURSOR& cursor = cursors_[{name, dpi}];
     if (!cursor)
         cursor = loadCursorAtDpi(instance_, name, dpi);
     return cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
 }
 
 const Picture& PictureCache::decoded(const std::wstring& resourceName) {
-    auto found = pictures_.find(resourceName);
+    const auto key = std::tuple(resourceName, LONG{0}, LONG{0});
+    auto found = pictures_.find(key);
     if (found == pictures_.end())
-        found = pictures_.emplace(resourceName, decode(resourceName)).first;
+        found = pictures_.emplace(key, decode(resourceName)).first;
     return found->second;
 }
 

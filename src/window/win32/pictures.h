@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 
 #include <windows.h>
 
@@ -47,6 +49,7 @@ private:
 
     HINSTANCE instance_;
     IWICImagingFactory* factory_ = nullptr;
-    std::map<std::wstring, Picture> pictures_; // by resource name, and size if resampled
-    std::map<std::wstring, HCURSOR> cursors_;  // by resource name and DPI
+    // By resource name and, if resampled, width and height (else 0 x 0).
+    std::map<std::tuple<std::wstring, LONG, LONG>, Picture> pictures_;
+    std::map<std::pair<std::wstring, UINT>, HCURSOR> cursors_; // by resource name and DPI
 };
