@@ -453,6 +453,7 @@ scenario_label_paste_close
 [ "$target" != wine ] || scenario_alt_f4
 scenario_input_method
 scenario_dark_scheme
+# Last: these leave the Wine prefix at another DPI.
 [ "$target" != wine ] || scenario_high_dpi
 if [ "$target" = wine ]; then
     scenario_scaled_dpi 96 # for the figures to compare with
