@@ -129,19 +129,21 @@ picture_difference() {
     compare -metric RMSE "$crop" "$4" null: 2>&1 | sed -n 's/.*(\(.*\))$/\1/p'
 }
 
-# expect_picture_centred IMAGE LEFT TOP WIDTH HEIGHT PICTURE: the PICTURE file is drawn
-# unscaled and centred on the control at LEFT,TOP (pixels) of IMAGE; an odd difference in
-# size may put the extra pixel on either side. Both decoders are libjpeg-based, so a
+# expect_picture_centred IMAGE LEFT TOP WIDTH HEIGHT PICTURE [LIMIT]: the PICTURE file is
+# drawn unscaled and centred on the control at LEFT,TOP (pixels) of IMAGE; an odd difference
+# in size may put the extra pixel on either side. Both decoders are libjpeg-based, so a
 # faithful copy differs by rounding noise at most, a picture one pixel off by about 0.1.
+# LIMIT (0.04) is the largest difference allowed.
 expect_picture_centred() {
-    local image=$1 left=$2 top=$3 width=$4 height=$5 picture=$6 pw ph dx dy best=''
+    local image=$1 left=$2 top=$3 width=$4 height=$5 picture=$6 limit=${7:-0.04}
+    local pw ph dx dy best=''
     read -r pw ph < <(identify -format '%w %h\n' "$picture")
     local diff
     for dx in $(((width - pw) / 2)) $(((width - pw + 1) / 2)); do
         for dy in $(((height - ph) / 2)) $(((height - ph + 1) / 2)); do
             diff=$(picture_difference "$image" $((left + dx)) $((top + dy)) "$picture")
             [[ $diff =~ ^[0-9.e-]+$ ]] || continue
-            awk -v d="$diff" 'BEGIN { exit !(d < 0.04) }' && return 0
+            awk -v d="$diff" -v l="$limit" 'BEGIN { exit !(d < l) }' && return 0
             best=$diff
         done
     done

@@ -308,12 +308,184 @@ scenario_high_dpi() {
     end_check
 }
 
+# --- Colour schemes and DPI ------------------------------------------------------------
+
+# expect_legible IMAGE BOX X Y W H LINE GROUND: the text of BOX, whose inside (within its
+# frame) is the area X,Y,W,H of IMAGE, stands on GROUND (RRGGBB, the area's commonest
+# colour) and stands out from it by LINE:1 (WCAG's contrast ratio) over at least 40 pixels.
+# A caret alone is too small to pass. GROUND "selected-on-RRGGBB": the text is selected in
+# a box of face RRGGBB, and stands on the selection's colour.
+expect_legible() {
+    local image=$1 box=$2 line=$7 ground=$8 measured shown ratio count
+    if [[ $ground == selected-on-* ]]; then
+        measured=$(python3 "$here/pixel_measures.py" selected "$image" "$3" "$4" "$5" "$6" \
+            "${ground#selected-on-}" 2>&1)
+    else
+        measured=$(python3 "$here/pixel_measures.py" ink "$image" "$3" "$4" "$5" "$6" 2>&1)
+    fi
+    read -r shown ratio count <<<"$measured"
+    if ! [[ $count =~ ^[0-9]+$ ]]; then
+        problem "$box could not be measured: $measured"
+    elif [[ $ground != selected-on-* && $shown != "$ground" ]]; then
+        problem "$box: the text stands on $shown, want $ground"
+    elif ! awk -v r="$ratio" -v l="$line" -v n="$count" \
+        'BEGIN { exit !(r >= l && n >= 40) }'; then
+        problem "$box: text on $shown stands out by $ratio:1 at most ($count pixels by 3:1)," \
+            "want $line:1"
+    fi
+}
+
+# end_leftover_program: ends a program that an earlier scenario, failing, left running; a
+# change to Wine's registry waits for every program of the prefix to end.
+end_leftover_program() { quorvel_gone || stop_process "$quorvel_pid"; }
+
+# paste_and_read_text2 TEXT RESULT: pastes TEXT into Text1 and reads Text2, which must hold
+# RESULT, in one run of keys: the copy replaces the pasted text on the clipboard only after
+# the paste, so the program cannot paste anything else (on Wayland a clipboard changed
+# before the program has handled Ctrl+V may be what it pastes). Back in Text1 afterwards.
+paste_and_read_text2() {
+    if ! hold_clipboard "$1"; then
+        problem "the clipboard could not be set"
+        return
+    fi
+    send_keys ctrl+v Tab ctrl+a ctrl+c
+    if wait_until 10 all_gone "$clipboard_holder"; then
+        copied=$(clipboard)
+        [ "$copied" = "$2" ] || problem "Text2 after pasting $1: got '$copied', want '$2'"
+    else
+        problem "nothing copied from Text2 after pasting $1"
+    fi
+    stop_process "$clipboard_holder"
+    send_keys shift+Tab
+}
+
+# A light-on-dark colour scheme: the desktop's window-text colour is white. The boxes keep
+# their fixed light faces, so their text must turn dark. Text1's selection is drawn in the
+# desktop's own highlight colours (on Windows always: Wine's are 3.1:1, WCAG's line for
+# large text, which Text1's bold 21 px is), so it is held to 3:1.
+scenario_dark_scheme() {
+    begin_check "light-on-dark scheme: 字 pasted and 字:6划 shown, legible in both boxes"
+    end_leftover_program
+    if ! target_use_dark_scheme; then
+        problem "the dark scheme could not be set: $(tail -n 3 "$work/wine-reg.log" 2>/dev/null)"
+    elif start_quorvel_or_fail "$work/quorvel-dark.log" "${target_scheme_env[@]}"; then
+        local shot=$out_dir/${target_screenshot%.png}-dark.png
+        paste_and_read_text2 字 字:6划
+        park_pointer
+        screenshot_window "$shot"
+        expect_legible "$shot" Text2 84 20 81 25 4.5 e0e0e0
+        expect_legible "$shot" "Text1 (selected)" 28 20 41 25 3 selected-on-ffffff
+        send_keys End
+        screenshot_window "$work/dark-unselected.png"
+        expect_legible "$work/dark-unselected.png" Text1 28 20 41 25 4.5 ffffff
+        expect_exit_after "Command2 pressed" press_command2
+    fi
+    target_use_default_scheme
+    end_check
+}
+
+# pixels_at TWIPS...: twips as pixels at $dpi, rounded as the program rounds them.
+pixels_at() {
+    local twips
+    for twips; do
+        echo $(((twips * dpi + 720) / 1440))
+    done
+}
+
+# scenario_scaled_dpi DPI [SHOT]: the Windows build at DPI looks like the 96-dpi window
+# enlarged: each picture at its 96-dpi size times dpi / 96, covering its control as much as
+# at 96 dpi. Prints how much of each picture control is bare face colour. SHOT names the
+# screenshot kept in the output folder, if any.
+scenario_scaled_dpi() {
+    local dpi=$1 shot=${2:-} image=$work/dpi-$1.png shares='' control
+    begin_check "$dpi dpi: the 96-dpi window enlarged, each picture filling its control"
+    end_leftover_program
+    if ! target_set_dpi "$dpi"; then
+        problem "the prefix's DPI could not be set: $(tail -n 3 "$work/wine-reg.log")"
+    elif start_quorvel_or_fail "$work/quorvel-${dpi}dpi.log"; then
+        client_geometry
+        local want
+        want=$(pixels_at 3405 1845 | paste -sd x)
+        [ "${w}x${h}" = "$want" ] || problem "client area ${w}x${h}, want $want"
+        type_text 字
+        expect_text2 字:6划
+        park_pointer
+        screenshot_window "$image"
+        [ -z "$shot" ] || cp "$image" "$out_dir/$shot"
+        for control in "Command1 360 960 1095 495 ffffff command1-normal 69 33" \
+            "Command2 1920 960 1095 495 00c000 command2-normal 69 33" \
+            "Check1 2640 240 450 450 ffffff check1-down 29 29"; do
+            local name left top width height face picture pw ph share
+            read -r name left top width height face picture pw ph <<<"$control"
+            read -r left top width height < <(pixels_at "$left" "$top" "$width" "$height" |
+                paste -sd ' ')
+            share=$(python3 "$here/pixel_measures.py" bare "$image" "$left" "$top" "$width" \
+                "$height" "$face")
+            shares+=" $name $share %"
+            awk -v s="$share" 'BEGIN { exit !(s <= 12) }' ||
+                problem "$name is $share % bare face colour, want at most 12 % (6 % at 96 dpi)"
+            expect_picture_centred "$image" "$left" "$top" "$width" "$height" \
+                $(picture_at_dpi "$picture" "$pw" "$ph")
+        done
+        expect_sized_cursor_and_icons
+        expect_exit_after "the close box" python3 "$here/close_window.py" "$window"
+    fi
+    end_check
+    echo "       bare face colour at $dpi dpi:$shares"
+}
+
+# expect_sized_cursor_and_icons: at $dpi, the hand cursor over Label1 and the window's two
+# icons (as the window hands them to X) are their 96-dpi sizes times dpi / 96.
+expect_sized_cursor_and_icons() {
+    local cursor small big icons
+    cursor=$(at_dpi "$(identify -format '%w' "$assets/hand.cur")")
+    xdotool mousemove --window "$window" $(pixels_at 600 1695) # over Label1
+    wait_until 5 cursor_is "$cursor $cursor" ||
+        problem "the cursor over Label1 is $(python3 "$here/cursor_size.py" | cut -d' ' -f1,2)," \
+            "want $cursor $cursor"
+    park_pointer
+    small=$(at_dpi 16) big=$(at_dpi 32)
+    icons=$(xprop -id "$window" _NET_WM_ICON |
+        sed -n 's/.*Icon (\([0-9]*\) x \([0-9]*\)).*/\1x\2/p' | sort -n | paste -sd ' ')
+    [ "$icons" = "${small}x$small ${big}x$big" ] ||
+        problem "the window's icons are '$icons', want '${small}x$small ${big}x$big'"
+}
+cursor_is() { [ "$(python3 "$here/cursor_size.py" | cut -d' ' -f1,2)" = "$1" ]; }
+# at_dpi PIXELS: a size in pixels at 96 dpi, at $dpi.
+at_dpi() { echo $((($1 * dpi + 48) / 96)); }
+
+# picture_at_dpi NAME WIDTH HEIGHT: the file of how picture NAME, WIDTH x HEIGHT at 96 dpi,
+# should look at $dpi, and how far (RMSE) the drawn one may be from it: its own file at 96
+# dpi and its "@2x" file at 192, drawn unaltered; elsewhere the "@2x" file resampled by
+# ImageMagick, which filters a little differently from GDI (up to 0.04 against Wine's
+# halftone, while a picture one pixel off is about 0.1 away).
+picture_at_dpi() {
+    local name=$1 size
+    case $dpi in
+    96) echo "$assets/$name.jpg 0.04" ;;
+    192) echo "$assets/$name@2x.jpg 0.04" ;;
+    *)
+        size=$(at_dpi "$2")x$(at_dpi "$3")
+        convert "$assets/$name@2x.jpg" -filter Triangle -resize "$size!" "$work/$name-$dpi.png"
+        echo "$work/$name-$dpi.png 0.06"
+        ;;
+    esac
+}
+
 scenario_main_window
 scenario_enter_key
 scenario_label_paste_close
 [ "$target" != wine ] || scenario_alt_f4
 [ "$target" = wayland ] || scenario_input_method
+scenario_dark_scheme
+# Last: these leave the Wine prefix at another DPI.
 [ "$target" != wine ] || scenario_high_dpi
+if [ "$target" = wine ]; then
+    scenario_scaled_dpi 96 # for the figures to compare with
+    scenario_scaled_dpi 120
+    scenario_scaled_dpi 144 screenshot-windows-150.png
+    scenario_scaled_dpi 168
+fi
 
 if ((failed)); then
     echo "--- ibus-daemon log (tail)"

@@ -17,3 +17,5 @@ target_setup() { export QT_QPA_PLATFORM=xcb; }
 
 # target_run [VAR=VALUE...]: runs the program in the foreground.
 target_run() { env "$@" "$program"; }
+
+source "$e2e_dir/qt_scheme.sh"

@@ -10,6 +10,7 @@ target_nothing_copied_after=2
 target_screenshot=quorvel-e2e-wayland.png
 
 target_setup() { export QT_QPA_PLATFORM=wayland; }
+source "$e2e_dir/qt_scheme.sh"
 
 # target_run [VAR=VALUE...]: runs the program in the foreground. In a build with
 # AddressSanitizer, leaks go unreported here: Qt's Wayland platform (6.4) leaves its

@@ -70,3 +70,17 @@ target_set_dpi() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
         >>"$work/wine-reg.log" 2>&1 && wine_settle
 }
+
+# target_use_dark_scheme: the programs started from now on meet a light-on-dark colour
+# scheme, as a high-contrast or dark theme sets Windows' system colours: white window text
+# on black windows.
+target_scheme_env=()
+target_use_dark_scheme() { set_window_colours '255 255 255' '0 0 0'; }
+# target_use_default_scheme: back to the colours a new prefix has.
+target_use_default_scheme() { set_window_colours '0 0 0' '255 255 255'; }
+set_window_colours() {
+    local key='HKCU\Control Panel\Colors'
+    wine reg add "$key" /v WindowText /t REG_SZ /d "$1" /f >>"$work/wine-reg.log" 2>&1 &&
+        wine reg add "$key" /v Window /t REG_SZ /d "$2" /f >>"$work/wine-reg.log" 2>&1 &&
+        wine_settle
+}

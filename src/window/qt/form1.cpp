@@ -60,6 +60,13 @@ int Form1::check1Value() const {
     return check1_->isChecked() ? 1 : 0;
 }
 
+void Form1::changeEvent(QEvent* event) {
+    // The desktop switched colour schemes: the text boxes' ink is chosen anew.
+    if (event->type() == QEvent::PaletteChange)
+        applyColours(this, kForm1Controls);
+    QWidget::changeEvent(event);
+}
+
 void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Centred as a whole, frame included: its size is known once the window exists.

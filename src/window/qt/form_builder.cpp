@@ -3,7 +3,9 @@
 #include "link_label.h"
 #include "picture_button.h"
 #include "pictures.h"
+#include "readable_colours.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLineEdit>
@@ -87,15 +89,43 @@ QWidget* createWidget(const ControlSpec& layout, QWidget* form) {
     return nullptr;
 }
 
-void applyLooks(QWidget* widget, const ControlSpec& layout) {
-    QPalette palette = widget->palette();
+Rgb toRgb(const QColor& colour) {
+    return {std::uint8_t(colour.red()), std::uint8_t(colour.green()), std::uint8_t(colour.blue())};
+}
+
+DesktopColours desktopColours(const QPalette& palette, QPalette::ColorGroup group) {
+    return {toRgb(palette.color(group, QPalette::Base)),
+            toRgb(palette.color(group, QPalette::Text)),
+            toRgb(palette.color(group, QPalette::Highlight)),
+            toRgb(palette.color(group, QPalette::HighlightedText))};
+}
+
+// The desktop's palette with the control's own colours. A text box's text, and its selected
+// text, change only where the desktop's would not stand out from the box's fixed face.
+QPalette controlPalette(const QPalette& desktop, const ControlSpec& layout) {
+    QPalette palette = desktop;
     if (layout.face) {
         palette.setColor(QPalette::Base, toColor(*layout.face));
         palette.setColor(QPalette::Button, toColor(*layout.face));
     }
     if (layout.text)
         palette.setColor(QPalette::WindowText, toColor(*layout.text));
-    widget->setPalette(palette);
+    const bool textBox =
+        layout.kind == ControlKind::InputBox || layout.kind == ControlKind::ResultBox;
+    if (!textBox || !layout.face)
+        return palette;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const DesktopColours given = desktopColours(desktop, group);
+        const TextBoxColours shown = textBoxColours(*layout.face, given);
+        if (shown.ink != given.windowText)
+            palette.setColor(group, QPalette::Text, toColor(shown.ink));
+        if (shown.highlightedText != given.highlightedText)
+            palette.setColor(group, QPalette::HighlightedText, toColor(shown.highlightedText));
+    }
+    return palette;
+}
+
+void applyLooks(QWidget* widget, const ControlSpec& layout) {
     widget->setFont(makeFont(layout.font));
     widget->setToolTip(QString::fromUtf16(layout.toolTip));
     widget->setAccessibleName(QString::fromUtf16(layout.accessibleName));
@@ -125,5 +155,15 @@ void buildForm(QWidget* form, const FormSpec& window, const std::array<ControlSp
                 QWidget::setTabOrder(previous, widget);
             previous = widget;
         }
+    }
+    applyColours(form, controls);
+}
+
+void applyColours(QWidget* form, const std::array<ControlSpec, 6>& controls) {
+    for (const ControlSpec& layout : controls) {
+        auto* widget =
+            form->findChild<QWidget*>(QLatin1String(layout.name), Qt::FindDirectChildrenOnly);
+        if (widget)
+            widget->setPalette(controlPalette(QApplication::palette(widget), layout));
     }
 }

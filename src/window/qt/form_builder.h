@@ -31,3 +31,7 @@ void addLastResortFace(const FontSpec& wanted);
 // Gives `form` the settings of `window` and creates its controls, named after their
 // descriptions, with tab order, fonts, colours, pictures and tool tips.
 void buildForm(QWidget* form, const FormSpec& window, const std::array<ControlSpec, 6>& controls);
+
+// Gives the controls of `form` their colours again from the desktop's palette, as it is
+// now: a desktop may switch its colour scheme while the program runs.
+void applyColours(QWidget* form, const std::array<ControlSpec, 6>& controls);

@@ -3,6 +3,7 @@
 #include "committed_text.h"
 #include "run_time_error.h"
 #include "stroke_lookup.h"
+#include "text_box_colours.h"
 #include "win32_text.h"
 
 #include <exception>
@@ -17,10 +18,6 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDR
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 // The clover of packaging/quorvel.rc.in, which is also the program file's icon.
 constexpr WORD kProgramIconId = 1;
-
-COLORREF toColorRef(Rgb colour) {
-    return RGB(colour.red, colour.green, colour.blue);
-}
 
 HICON loadProgramIcon(HINSTANCE instance, int size) {
     return static_cast<HICON>(
@@ -152,6 +149,11 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The exact size for the new DPI, so that WM_DPICHANGED suggests it.
         *reinterpret_cast<SIZE*>(lParam) = windowSize(static_cast<UINT>(wParam));
         return TRUE;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // Another colour scheme, or high contrast switched: the text boxes follow.
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+        break;
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -179,8 +181,6 @@ void Form1::onCreate() {
     for (const ControlSpec& layout : kForm1Controls) {
         if (layout.isDefault)
             defaultButton_ = controls_.window(layout.name);
-        if (layout.cursor)
-            handCursor_ = loadCursorPicture(instance_, layout.cursor);
     }
     lastFocus_ = text1_;
     takeCommittedTextWhole(text1_);
@@ -218,18 +218,14 @@ SIZE Form1::windowSize(UINT dpi) const {
     return windowSizeForClient(client, kStyle, kExStyle, dpi);
 }
 
-bool Form1::doubledPictures() const {
-    return dpi_ >= 2 * kDefaultDpi;
-}
-
 void Form1::onPaint() {
-    // The background picture is larger than the window: drawn unscaled, clipped.
+    // The background picture is larger than the window: drawn at the DPI's size, clipped.
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
     RECT client;
     GetClientRect(window_, &client);
     FillRect(dc, &client, background_);
-    pictures_.draw(dc, kForm1.backgroundPicture, doubledPictures(), 0, 0);
+    pictures_.draw(dc, kForm1.backgroundPicture, dpi_, 0, 0);
     EndPaint(window_, &paint);
 }
 
@@ -243,6 +239,8 @@ HBRUSH Form1::faceBrush(const ControlSpec& layout) {
 LRESULT Form1::onControlColour(HDC dc, HWND control) {
     // Read-only EDITs ask with WM_CTLCOLORSTATIC, editable ones with WM_CTLCOLOREDIT.
     const ControlSpec& layout = *controls_.layoutOf(control);
+    if (isTextBox(&layout) && layout.face)
+        return reinterpret_cast<LRESULT>(colourTextBox(dc, *layout.face, faceBrush(layout)));
     if (layout.face)
         SetBkColor(dc, toColorRef(*layout.face));
     SetTextColor(dc, layout.text ? toColorRef(*layout.text) : GetSysColor(COLOR_WINDOWTEXT));
@@ -270,8 +268,8 @@ void Form1::drawPictureButton(const DRAWITEMSTRUCT& item, const ControlSpec& lay
         file = layout.pictures.disabled;
     else if (((item.itemState & ODS_SELECTED) || toggledDown) && layout.pictures.down)
         file = layout.pictures.down;
-    const Picture& picture = pictures_.get(file ? file : "", doubledPictures());
-    pictures_.draw(dc, file ? file : "", doubledPictures(),
+    const Picture& picture = pictures_.get(file ? file : "", dpi_);
+    pictures_.draw(dc, file ? file : "", dpi_,
                    face.left + (face.right - face.left - picture.size.cx) / 2,
                    face.top + (face.bottom - face.top - picture.size.cy) / 2);
     if (item.itemState & ODS_FOCUS) {
@@ -290,7 +288,7 @@ void Form1::drawLinkLabel(const DRAWITEMSTRUCT& item, const ControlSpec& layout)
     RECT place = item.rcItem;
     MapWindowPoints(item.hwndItem, window_, reinterpret_cast<POINT*>(&place), 2);
     FillRect(dc, &item.rcItem, background_);
-    pictures_.draw(dc, kForm1.backgroundPicture, doubledPictures(), -place.left, -place.top);
+    pictures_.draw(dc, kForm1.backgroundPicture, dpi_, -place.left, -place.top);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, layout.text ? toColorRef(*layout.text) : GetSysColor(COLOR_WINDOWTEXT));
     HGDIOBJ previousFont = SelectObject(dc, controls_.fontOf(layout));
@@ -332,7 +330,7 @@ bool Form1::onSetCursor(HWND over, int hitTest) {
     const ControlSpec* layout = controls_.layoutOf(over);
     if (hitTest != HTCLIENT || !layout || !layout->cursor)
         return false;
-    SetCursor(handCursor_);
+    SetCursor(pictures_.cursor(layout->cursor, dpi_));
     return true;
 }
 

@@ -61,7 +61,6 @@ private:
     void moveFocus(bool backwards);
     void applyDpi(UINT dpi);
     SIZE windowSize(UINT dpi) const;
-    bool doubledPictures() const;
     void drawPictureButton(const DRAWITEMSTRUCT& item, const ControlSpec& layout);
     void drawLinkLabel(const DRAWITEMSTRUCT& item, const ControlSpec& layout);
     HBRUSH faceBrush(const ControlSpec& layout);
@@ -83,7 +82,6 @@ private:
     UINT dpi_ = kDefaultDpi;
     HBRUSH background_ = nullptr;
     std::array<HBRUSH, kForm1Controls.size()> faceBrushes_{};
-    HCURSOR handCursor_ = nullptr;
     HICON smallIcon_ = nullptr;
     HICON bigIcon_ = nullptr;
 };

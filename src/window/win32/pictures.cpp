@@ -1,5 +1,7 @@
 #include "pictures.h"
 
+#include "dpi.h"
+
 #include <memory>
 
 #include <wincodec.h>
@@ -21,6 +23,71 @@ std::string_view resourceBytes(HINSTANCE instance, const std::wstring& name, LPC
     return {static_cast<const char*>(bytes), SizeofResource(instance, found)};
 }
 
+// A picture's own size, which is its size at 96 dpi, at `dpi`.
+SIZE sizeAtDpi(SIZE own, UINT dpi) {
+    const int d = static_cast<int>(dpi), base = static_cast<int>(kDefaultDpi);
+    return {MulDiv(own.cx, d, base), MulDiv(own.cy, d, base)};
+}
+
+HBITMAP createTopDownBitmap(SIZE size, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+// The picture resampled to `size` by GDI's halftone stretching. Windows averages the source
+// pixels each new pixel covers; Wine 8 interpolates between the nearest four. Either
+// filters, where WIC's scaler in Wine 8 picks the nearest pixel whatever it is asked.
+Picture resampled(const Picture& source, SIZE size) {
+    void* bits = nullptr;
+    Picture result{createTopDownBitmap(size, &bits), size};
+    if (!result.bitmap)
+        return {};
+    HDC from = CreateCompatibleDC(nullptr);
+    HDC to = CreateCompatibleDC(nullptr);
+    HGDIOBJ previousFrom = SelectObject(from, source.bitmap);
+    HGDIOBJ previousTo = SelectObject(to, result.bitmap);
+    SetStretchBltMode(to, HALFTONE);
+    SetBrushOrgEx(to, 0, 0, nullptr); // as HALFTONE asks
+    StretchBlt(to, 0, 0, size.cx, size.cy, from, 0, 0, source.size.cx, source.size.cy, SRCCOPY);
+    SelectObject(from, previousFrom);
+    SelectObject(to, previousTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    return result;
+}
+
+// The pixel size of a cursor's image.
+SIZE cursorSize(HCURSOR cursor) {
+    ICONINFO info{};
+    if (!GetIconInfo(cursor, &info))
+        return {};
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    // A monochrome cursor's mask holds the AND and the XOR image one above the other.
+    const SIZE size{bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+    for (HBITMAP part : {info.hbmColor, info.hbmMask})
+        if (part)
+            DeleteObject(part);
+    return size;
+}
+
+// A cursor resource at its own size, which is its size at 96 dpi, times dpi / 96.
+HCURSOR loadCursorAtDpi(HINSTANCE instance, const std::wstring& name, UINT dpi) {
+    auto* own = static_cast<HCURSOR>(LoadImageW(instance, name.c_str(), IMAGE_CURSOR, 0, 0, 0));
+    if (!own || dpi == kDefaultDpi)
+        return own;
+    const SIZE size = sizeAtDpi(cursorSize(own), dpi);
+    DestroyCursor(own);
+    return static_cast<HCURSOR>(
+        LoadImageW(instance, name.c_str(), IMAGE_CURSOR, size.cx, size.cy, 0));
+}
+
 } // namespace
 
 std::wstring pictureResourceName(std::string_view file, bool doubled) {
@@ -39,12 +106,6 @@ std::wstring pictureResourceName(std::string_view file, bool doubled) {
     return name;
 }
 
-HCURSOR loadCursorPicture(HINSTANCE instance, std::string_view file) {
-    if (HCURSOR cursor = LoadCursorW(instance, pictureResourceName(file).c_str()))
-        return cursor;
-    return LoadCursorW(nullptr, IDC_ARROW);
-}
-
 PictureCache::PictureCache(HINSTANCE instance) : instance_(instance) {
     // Needs COM on this thread; without WIC the pictures are simply not drawn.
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
@@ -57,25 +118,37 @@ PictureCache::~PictureCache() {
         if (picture.bitmap)
             DeleteObject(picture.bitmap);
     }
+    for (auto& [name, cursor] : cursors_) {
+        if (cursor)
+            DestroyCursor(cursor);
+    }
     if (factory_)
         factory_->Release();
 }
 
-const Picture& PictureCache::get(std::string_view file, bool doubled) {
+const Picture& PictureCache::get(std::string_view file, UINT dpi) {
     static const Picture kNone;
     if (file.empty())
         return kNone;
-    std::wstring name = pictureResourceName(file, doubled);
-    auto found = pictures_.find(name);
+    const Picture& own = decoded(pictureResourceName(file));
+    if (dpi == kDefaultDpi || !own.bitmap)
+        return own;
+    const std::wstring doubledName = pictureResourceName(file, true);
+    const Picture& doubled = decoded(doubledName);
+    const Picture& source = doubled.bitmap ? doubled : own;
+    const SIZE size = sizeAtDpi(own.size, dpi);
+    if (source.size.cx == size.cx && source.size.cy == size.cy)
+        return source;
+    const auto key =
+        std::tuple(doubled.bitmap ? doubledName : pictureResourceName(file), size.cx, size.cy);
+    auto found = pictures_.find(key);
     if (found == pictures_.end())
-        found = pictures_.emplace(name, decode(name)).first;
-    if (!found->second.bitmap && doubled)
-        return get(file, false); // no sharp picture: the plain one
+        found = pictures_.emplace(key, resampled(source, size)).first;
     return found->second;
 }
 
-void PictureCache::draw(HDC dc, std::string_view file, bool doubled, int x, int y) {
-    const Picture& picture = get(file, doubled);
+void PictureCache::draw(HDC dc, std::string_view file, UINT dpi, int x, int y) {
+    const Picture& picture = get(file, dpi);
     if (!picture.bitmap)
         return;
     HDC source = CreateCompatibleDC(dc);
@@ -83,6 +156,22 @@ void PictureCache::draw(HDC dc, std::string_view file, bool doubled, int x, int 
     BitBlt(dc, x, y, picture.size.cx, picture.size.cy, source, 0, 0, SRCCOPY);
     SelectObject(source, previous);
     DeleteDC(source);
+}
+
+HCURSOR PictureCache::cursor(std::string_view file, UINT dpi) {
+    const std::wstring name = pictureResourceName(file);
+    HCURSOR& cursor = cursors_[{name, dpi}];
+    if (!cursor)
+        cursor = loadCursorAtDpi(instance_, name, dpi);
+    return cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+}
+
+const Picture& PictureCache::decoded(const std::wstring& resourceName) {
+    const auto key = std::tuple(resourceName, LONG{0}, LONG{0});
+    auto found = pictures_.find(key);
+    if (found == pictures_.end())
+        found = pictures_.emplace(key, decode(resourceName)).first;
+    return found->second;
 }
 
 Picture PictureCache::decode(const std::wstring& resourceName) {
@@ -121,15 +210,9 @@ Picture PictureCache::decode(const std::wstring& resourceName) {
         width > 0x4000 || height > 0x4000)
         return {};
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down, as WIC copies
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const SIZE size{static_cast<LONG>(width), static_cast<LONG>(height)};
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = createTopDownBitmap(size, &bits); // top-down, as WIC copies
     if (!bitmap)
         return {};
     const UINT stride = width * 4;
@@ -137,5 +220,5 @@ Picture PictureCache::decode(const std::wstring& resourceName) {
         DeleteObject(bitmap);
         return {};
     }
-    return {bitmap, {static_cast<LONG>(width), static_cast<LONG>(height)}};
+    return {bitmap, size};
 }
