@@ -112,8 +112,8 @@ for button in Command1 Command2 Check1 Label1; do
 done
 end_check
 
-watch_events 60
 begin_check "a look-up sets Text2's value and says so"
+watch_events 60 # to the end of the run
 xdotool type --delay 80 字
 expect_event value Text2 'name=笔划结果.*value=字:6划'
 list_controls
