@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessibility.h"
 #include "form_builder.h"
 #include "link_label.h"
 #include "picture_button.h"
@@ -30,6 +31,7 @@ Form1::Form1(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
+    installAccessibleInterfaces();
     buildForm(this, kForm1, kForm1Controls);
     background_ = loadPicture(picturePath(kForm1.backgroundPicture));
     text1_ = control<QLineEdit>(this, "Text1");

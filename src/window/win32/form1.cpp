@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessibility.h"
 #include "committed_text.h"
 #include "run_time_error.h"
 #include "stroke_lookup.h"
@@ -172,6 +173,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Form1::onCreate() {
     controls_.create(window_, instance_);
+    makeControlsAccessible(controls_, [this] { return check1Value_ == 1; });
     text1_ = controls_.window("Text1");
     text2_ = controls_.window("Text2");
     command1_ = controls_.window("Command1");
@@ -323,6 +325,7 @@ void Form1::onCommand(int id, int code) {
     } else if (control == check1_) {
         check1Value_ = check1Value_ == 1 ? 0 : 1;
         InvalidateRect(check1_, nullptr, FALSE);
+        announceStateChange(check1_);
     }
 }
 
@@ -420,6 +423,7 @@ void Form1::onCommand1Clicked() {
         SetWindowTextW(text2_, toWide(outcome.resultText).c_str());
         break;
     }
+    announceValueChange(text2_);
 }
 
 void Form1::selectAllOfText1() {
