@@ -25,7 +25,7 @@ die() {
     exit 1
 }
 
-start_xvfb || die "Xvfb did not start" "$work/xvfb.log"
+start_display || die "Xvfb did not start" "$display_log"
 start_session_bus || die "dbus-daemon did not start"
 # Asking for its address starts the accessibility bus (at-spi-bus-launcher), a child of
 # the session bus that ends with it.

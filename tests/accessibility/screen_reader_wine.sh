@@ -90,7 +90,7 @@ text2_is() {
     [ "$(field Text2 value)" = "$1" ]
 }
 
-start_xvfb || fatal "Xvfb did not start" "$work/xvfb.log"
+start_display || fatal "Xvfb did not start" "$display_log"
 start_session_bus || fatal "dbus-daemon did not start"
 bind_characters 字中 || fatal "could not bind the characters to type to keycodes"
 target_setup || fatal "the Wine prefix could not be made" "$work/wineboot.log"
@@ -114,7 +114,7 @@ end_check
 
 begin_check "a look-up sets Text2's value and says so"
 watch_events 60 # to the end of the run
-xdotool type --delay 80 字
+type_text 字
 expect_event value Text2 'name=笔划结果.*value=字:6划'
 list_controls
 expect_field Text1 value 字
@@ -122,9 +122,9 @@ expect_field Text2 value 字:6划
 end_check
 
 begin_check "Tab and Shift+Tab: each focus move is announced"
-xdotool key Tab
+send_keys Tab
 expect_event focus Text2 'name=笔划结果.*state=focused'
-xdotool key shift+Tab
+send_keys shift+Tab
 expect_event focus Text1 'name=输入汉字.*state=focused'
 end_check
 
@@ -140,8 +140,8 @@ begin_check "Command1's default action looks up with auto look-up off: 中:4划"
 probe do Check1
 wait_until 5 check1_is unchecked || problem "Check1 not unchecked by its default action"
 click_at 48 32 # back into Text1
-xdotool key ctrl+a
-xdotool type --delay 80 中
+send_keys ctrl+a
+type_text 中
 list_controls
 expect_field Text1 value 中
 expect_field Text2 value 字:6划 # no look-up yet
