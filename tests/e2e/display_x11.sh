@@ -47,7 +47,8 @@ focus_window() { timeout 10 xdotool windowfocus --sync "$window"; }
 # Asks the window to close the way a window manager's close box does.
 close_window() { python3 "$e2e_dir/close_window.py" "$window"; }
 
-clipboard() { xclip -o -selection clipboard 2>/dev/null; }
+# A clipboard owner that never answers (Wine 10, now and then) must not hang the run.
+clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
 # offer_clipboard TEXT: owns the X clipboard with TEXT until the next copy takes it.
 offer_clipboard() { exec xclip -quiet -selection clipboard -i < <(printf %s "$1") >/dev/null 2>&1; }
 
@@ -61,7 +62,19 @@ client_geometry() {
     h=$(sed -n 's/^ *Height: *//p' <<<"$info")
 }
 
-screenshot_window() { import -window "$window" "$1"; }
+# screenshot_window FILE: the client area once it has settled, as two grabs a moment apart
+# agree: the program draws its answer to the last keys, or its first frame, a little later.
+screenshot_window() {
+    import -window "$window" "$1" || return 1
+    wait_until 3 grab_again_agrees "$1" "$work/grab-again.png"
+}
+grab_again_agrees() {
+    sleep 0.2
+    import -window "$window" "$2" || return 1
+    cmp -s <(convert "$1" rgb:-) <(convert "$2" rgb:-) && return 0
+    mv "$2" "$1"
+    return 1
+}
 
 # check_client_area W H: client size, centred (allowing for the target's frame), fixed.
 fixed_window_traits='centred, fixed size, no minimise or maximise'

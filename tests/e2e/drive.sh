@@ -6,6 +6,7 @@
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 quorvel_pid='' window=''
+target_copy_retries=0
 # What a target adds to a window manager's part when the window maps (target_wine.sh).
 target_window_mapped() { :; }
 program_dir=. # the folder the program starts in
@@ -74,6 +75,27 @@ copy_after() {
     stop_process "$clipboard_holder"
 }
 
+# paste_and_copy TEXT KEYS...: puts TEXT on the clipboard, then presses Ctrl+V, KEYS and
+# Ctrl+C in one run, and sets $copied to what the copy brought. Nothing else may reach the
+# clipboard in between: on Wayland a clipboard changed before the program has handled
+# Ctrl+V may be what it pastes. The holder of TEXT ends when the copy replaces it.
+paste_and_copy() {
+    local text=$1 retries=$target_copy_retries
+    shift
+    copied=''
+    if hold_clipboard "$text"; then
+        send_keys ctrl+v "$@" ctrl+c
+        ! wait_until 10 all_gone "$clipboard_holder" || copied=$(clipboard)
+    else
+        copied='<the clipboard could not be set>'
+    fi
+    stop_process "$clipboard_holder"
+    while [ -z "$copied" ] && ((retries-- > 0)); do
+        echo "       (nothing reached the clipboard after the paste; Ctrl+C again)"
+        copy_after 8
+    done
+}
+
 # The slowest copy seen, against which a target's wait for "nothing copied" is judged.
 slowest_copy_ms=0
 note_copy_delay() {
@@ -82,12 +104,17 @@ note_copy_delay() {
     ((ms <= slowest_copy_ms)) || slowest_copy_ms=$ms
 }
 
-# expect_copy LABEL WANT KEYS...: reads the focused box after KEYS and compares.
+# expect_copy LABEL WANT KEYS...: reads the focused box after KEYS and compares. A copy that
+# never reaches the clipboard is tried again $target_copy_retries times, with Ctrl+C alone.
 expect_copy() {
-    local label=$1 want=$2 wait=8
+    local label=$1 want=$2 wait=8 retries=$target_copy_retries
     shift 2
     [ -n "$want" ] || wait=$target_nothing_copied_after
     copy_after "$wait" "$@"
+    while [ -z "$copied" ] && [ -n "$want" ] && ((retries-- > 0)); do
+        echo "       ($label: nothing reached the clipboard; Ctrl+C again)"
+        copy_after "$wait"
+    done
     [ "$copied" = "$want" ] || problem "$label: got '$copied', want '$want'"
 }
 # Text1 has the focus. Copying without Ctrl+A first proves the whole text is selected.
@@ -98,6 +125,19 @@ expect_text1() { expect_copy "Text1" "$1" ctrl+a; }
 expect_text2() {
     expect_copy "Text2" "$1" Tab ctrl+a
     send_keys shift+Tab
+}
+
+# expect_within SECONDS CHECK ARGS...: runs CHECK until it finds no problem or SECONDS have
+# passed; only the last run's problems stand. For what a window shows a moment after it
+# appears: a desktop may map it before its first frame is drawn.
+expect_within() {
+    local deadline=$((SECONDS + $1)) before=${#problems[@]}
+    shift
+    until "$@"; ((${#problems[@]} == before)); do
+        ((SECONDS < deadline)) || return 1
+        problems=("${problems[@]:0:before}")
+        sleep 0.5
+    done
 }
 
 quorvel_gone() { ! kill -0 "$quorvel_pid" 2>/dev/null; }

@@ -58,6 +58,12 @@ check_pictures() {
         "$assets/check1-down$suffix.jpg"
 }
 
+# check_window_pictures IMAGE SUFFIX: the window's pictures, in a screenshot saved as IMAGE.
+check_window_pictures() {
+    screenshot_window "$1"
+    check_pictures "$@"
+}
+
 # Without a pointer (on Wayland) the controls are reached from Text1 with Tab and
 # Shift+Tab and pressed with Space, as a keyboard user does.
 # toggle_check1: auto look-up off, or on again; then the focus back in Text1.
@@ -86,9 +92,8 @@ scenario_main_window() {
     check_client_area 227 123
     end_check
 
-    screenshot_window "$work/before.png"
     begin_check "pictures: the buttons' and the toggle's own, unscaled and centred"
-    check_pictures "$work/before.png" ''
+    expect_within 10 check_window_pictures "$work/before.png" ''
     end_check
 
     begin_check "typing 字 right after start: found"
@@ -215,21 +220,9 @@ scenario_label_paste_close() {
     long=$(printf '%040000d' 0 | tr 0 a)
     focus_window
     toggle_check1 # off: a look-up would empty the box
-    if hold_clipboard "$long"; then
-        # Copied back at once: a clipboard changed before the program has handled Ctrl+V
-        # may be what it pastes. The holder of the 'a's ends when the copy replaces them.
-        send_keys ctrl+v ctrl+a ctrl+c
-        if wait_until 10 all_gone "$clipboard_holder"; then
-            copied=$(clipboard)
-            ((${#copied} == 40000)) || problem "Text1 holds ${#copied} characters, want 40000"
-            [ "$copied" = "$long" ] || problem "Text1 is not the 40,000 'a's pasted"
-        else
-            problem "nothing copied from Text1 after the paste"
-        fi
-    else
-        problem "the clipboard could not be set"
-    fi
-    stop_process "$clipboard_holder"
+    paste_and_copy "$long" ctrl+a
+    ((${#copied} == 40000)) || problem "Text1 holds ${#copied} characters, want 40000"
+    [ "$copied" = "$long" ] || problem "Text1 is not the 40,000 'a's pasted"
     end_check
 
     begin_check "the close box ends the program with status 0"
@@ -298,8 +291,7 @@ scenario_high_dpi() {
         scale=2
         check_client_area 454 246
         park_pointer
-        screenshot_window "$out_dir/screenshot-windows-192dpi.png"
-        check_pictures "$out_dir/screenshot-windows-192dpi.png" @2x
+        expect_within 10 check_window_pictures "$out_dir/screenshot-windows-192dpi.png" @2x
         type_text 字
         expect_text2 字:6划
         expect_exit_after "Command2 pressed" press_command2
@@ -339,26 +331,6 @@ expect_legible() {
 # change to Wine's registry waits for every program of the prefix to end.
 end_leftover_program() { quorvel_gone || stop_process "$quorvel_pid"; }
 
-# paste_and_read_text2 TEXT RESULT: pastes TEXT into Text1 and reads Text2, which must hold
-# RESULT, in one run of keys: the copy replaces the pasted text on the clipboard only after
-# the paste, so the program cannot paste anything else (on Wayland a clipboard changed
-# before the program has handled Ctrl+V may be what it pastes). Back in Text1 afterwards.
-paste_and_read_text2() {
-    if ! hold_clipboard "$1"; then
-        problem "the clipboard could not be set"
-        return
-    fi
-    send_keys ctrl+v Tab ctrl+a ctrl+c
-    if wait_until 10 all_gone "$clipboard_holder"; then
-        copied=$(clipboard)
-        [ "$copied" = "$2" ] || problem "Text2 after pasting $1: got '$copied', want '$2'"
-    else
-        problem "nothing copied from Text2 after pasting $1"
-    fi
-    stop_process "$clipboard_holder"
-    send_keys shift+Tab
-}
-
 # A light-on-dark colour scheme: the desktop's window-text colour is white. The boxes keep
 # their fixed light faces, so their text must turn dark. Text1's selection is drawn in the
 # desktop's own highlight colours (on Windows always: Wine's are 3.1:1, WCAG's line for
@@ -370,7 +342,9 @@ scenario_dark_scheme() {
         problem "the dark scheme could not be set: $(tail -n 3 "$work/wine-reg.log" 2>/dev/null)"
     elif start_quorvel_or_fail "$work/quorvel-dark.log" "${target_scheme_env[@]}"; then
         local shot=$out_dir/${target_screenshot%.png}-dark.png
-        paste_and_read_text2 字 字:6划
+        paste_and_copy 字 Tab ctrl+a # Text2
+        [ "$copied" = 字:6划 ] || problem "Text2 after pasting 字: got '$copied', want '字:6划'"
+        send_keys shift+Tab
         park_pointer
         screenshot_window "$shot"
         expect_legible "$shot" Text2 84 20 81 25 4.5 e0e0e0
