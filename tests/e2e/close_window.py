@@ -7,8 +7,9 @@ which the program treats as a click on its close box; the window itself is not t
 Usage: close_window.py WINDOW_ID
 """
 import ctypes
-import ctypes.util
 import sys
+
+from xlib_display import open_display, window_argument
 
 CLIENT_MESSAGE = 33
 NO_EVENT_MASK = 0
@@ -26,22 +27,10 @@ class Event(ctypes.Union):
 
 
 def main():
-    if len(sys.argv) != 2:
-        sys.exit(__doc__.strip().splitlines()[-1])
-    window = int(sys.argv[1], 0)
-    xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XInternAtom.restype = ctypes.c_ulong
-    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    window = window_argument(__doc__.strip().splitlines()[-1])
+    xlib, display = open_display("close_window")
     xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                 ctypes.POINTER(Event)]
-    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
-    display = xlib.XOpenDisplay(None)
-    if not display:
-        sys.exit("close_window: cannot open the display")
     event = Event()
     event.client.type = CLIENT_MESSAGE
     event.client.window = window

@@ -8,6 +8,8 @@ import ctypes
 import ctypes.util
 import sys
 
+from xlib_display import open_display
+
 
 class CursorImage(ctypes.Structure):
     _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
@@ -18,16 +20,10 @@ class CursorImage(ctypes.Structure):
 
 
 def main():
-    xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    xlib, display = open_display("cursor_size")
     xfixes = ctypes.CDLL(ctypes.util.find_library("Xfixes") or "libXfixes.so.3")
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XFree.argtypes = [ctypes.c_void_p]
     xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
     xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-    display = xlib.XOpenDisplay(None)
-    if not display:
-        sys.exit("cannot open the display")
     image = xfixes.XFixesGetCursorImage(display)
     if not image:
         sys.exit("no cursor image")

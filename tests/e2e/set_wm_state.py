@@ -7,8 +7,9 @@ that before it takes the input focus; without a window manager nobody else sets 
 Usage: set_wm_state.py WINDOW_ID
 """
 import ctypes
-import ctypes.util
 import sys
+
+from xlib_display import open_display, window_argument
 
 NORMAL_STATE = 1
 NO_ICON_WINDOW = 0
@@ -16,23 +17,11 @@ PROP_MODE_REPLACE = 0
 
 
 def main():
-    if len(sys.argv) != 2:
-        sys.exit(__doc__.strip().splitlines()[-1])
-    window = int(sys.argv[1], 0)
-    xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XInternAtom.restype = ctypes.c_ulong
-    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    window = window_argument(__doc__.strip().splitlines()[-1])
+    xlib, display = open_display("set_wm_state")
     xlib.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
                                      ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                      ctypes.c_void_p, ctypes.c_int]
-    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
-    display = xlib.XOpenDisplay(None)
-    if not display:
-        sys.exit("set_wm_state: cannot open the display")
     wm_state = xlib.XInternAtom(display, b"WM_STATE", 0)
     # Format 32 data is passed as C longs: the state, then the icon window.
     state = (ctypes.c_long * 2)(NORMAL_STATE, NO_ICON_WINDOW)
