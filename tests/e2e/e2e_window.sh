@@ -398,8 +398,9 @@ scenario_scaled_dpi() {
             shares+=" $name $share %"
             awk -v s="$share" 'BEGIN { exit !(s <= 12) }' ||
                 problem "$name is $share % bare face colour, want at most 12 % (6 % at 96 dpi)"
-            expect_picture_centred "$image" "$left" "$top" "$width" "$height" \
-                $(picture_at_dpi "$picture" "$pw" "$ph")
+            picture_at_dpi "$picture" "$pw" "$ph"
+            expect_picture_centred "$image" "$left" "$top" "$width" "$height" "$reference" \
+                "$largest_difference"
         done
         expect_sized_cursor_and_icons
         expect_exit_after "the close box" python3 "$here/close_window.py" "$window"
@@ -428,20 +429,23 @@ cursor_is() { [ "$(python3 "$here/cursor_size.py" | cut -d' ' -f1,2)" = "$1" ]; 
 # at_dpi PIXELS: a size in pixels at 96 dpi, at $dpi.
 at_dpi() { echo $((($1 * dpi + 48) / 96)); }
 
-# picture_at_dpi NAME WIDTH HEIGHT: the file of how picture NAME, WIDTH x HEIGHT at 96 dpi,
-# should look at $dpi, and how far (RMSE) the drawn one may be from it: its own file at 96
-# dpi and its "@2x" file at 192, drawn unaltered; elsewhere the "@2x" file resampled by
-# ImageMagick, which filters a little differently from GDI (up to 0.04 against Wine's
-# halftone, while a picture one pixel off is about 0.1 away).
+# picture_at_dpi NAME WIDTH HEIGHT: sets $reference to the file of how picture NAME, WIDTH x
+# HEIGHT at 96 dpi, should look at $dpi, and $largest_difference to how far (RMSE) the drawn
+# one may be from it: its own file at 96 dpi and its "@2x" file at 192, drawn unaltered;
+# elsewhere the "@2x" file resampled by ImageMagick, which filters a little differently
+# from GDI (up to 0.04 against Wine's halftone, while a picture one pixel off is about 0.1
+# away).
 picture_at_dpi() {
     local name=$1 size
+    largest_difference=0.04
     case $dpi in
-    96) echo "$assets/$name.jpg 0.04" ;;
-    192) echo "$assets/$name@2x.jpg 0.04" ;;
+    96) reference=$assets/$name.jpg ;;
+    192) reference=$assets/$name@2x.jpg ;;
     *)
         size=$(at_dpi "$2")x$(at_dpi "$3")
-        convert "$assets/$name@2x.jpg" -filter Triangle -resize "$size!" "$work/$name-$dpi.png"
-        echo "$work/$name-$dpi.png 0.06"
+        reference=$work/$name-$dpi.png
+        convert "$assets/$name@2x.jpg" -filter Triangle -resize "$size!" "$reference"
+        largest_difference=0.06
         ;;
     esac
 }
