@@ -39,6 +39,11 @@ enum class ControlKind {
     LinkLabel,     // one-line clickable label
 };
 
+// Text1 and Text2: boxes whose text can be selected and copied.
+constexpr bool isTextBox(ControlKind kind) {
+    return kind == ControlKind::InputBox || kind == ControlKind::ResultBox;
+}
+
 // Text boxes centre their line vertically; the label draws it from its top-left corner.
 enum class TextAlign { Left, Centre };
 

@@ -22,7 +22,6 @@ mkdir -p "$out_dir"
 out_dir=$(realpath "$out_dir")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 target=wine
-author_address=https://example.org/quorvel/
 
 source "$here/../e2e/session.sh"
 source "$here/../e2e/drive.sh"

@@ -116,14 +116,14 @@ clipboard() { wl-paste --no-newline --type 'text/plain;charset=utf-8' 2>/dev/nul
 # offer_clipboard TEXT: owns the clipboard with TEXT until the next copy takes it.
 offer_clipboard() { exec wl-copy --foreground -- "$1" 2>/dev/null; }
 
-# client_geometry: sets x y w h of the window's client area on the screen.
+# client_geometry: sets x y w h of the window's client area on the screen, and what else
+# sway tells of it: its container type, app id and the size of its view.
 client_geometry() {
-    local id type app_id view_w view_h
-    read -r id type app_id x y w h view_w view_h < <(sway_window id "$window")
+    local id
+    read -r id sway_type app_id x y w h view_w view_h < <(sway_window id "$window")
 }
 view_size_is() {
-    local id type app_id x y w h view_w view_h
-    read -r id type app_id x y w h view_w view_h < <(sway_window id "$window")
+    client_geometry
     [ "${view_w}x${view_h}" = "$1" ]
 }
 client_size_is_not() {
@@ -150,11 +150,12 @@ grab_again_agrees() {
 # check_client_area W H: client size, floating and fixed, and the app id.
 fixed_window_traits='floating, fixed size, app id quorvel'
 check_client_area() {
-    local want="$1x$2" id type app_id view_w view_h twice="$((2 * $1))x$((2 * $2))"
-    read -r id type app_id x y w h view_w view_h < <(sway_window id "$window")
+    local want="$1x$2" twice="$((2 * $1))x$((2 * $2))"
+    client_geometry
     [ "${w}x${h}" = "$want" ] || problem "client area ${w}x${h}, want $want"
     # sway floats a window whose minimum and maximum sizes agree, and tiles the others.
-    [ "$type" = floating_con ] || problem "sway tiles the window ($type): it has no fixed size"
+    [ "$sway_type" = floating_con ] ||
+        problem "sway tiles the window ($sway_type): it has no fixed size"
     # Desktops find the window's name and icon through the desktop entry of this name.
     [ "$app_id" = quorvel ] || problem "app id '$app_id', want quorvel"
     # A window of fixed size keeps it when the compositor offers another.

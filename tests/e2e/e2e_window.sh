@@ -31,7 +31,6 @@ program=$(realpath "$program")
 mkdir -p "$out_dir"
 out_dir=$(realpath "$out_dir")
 assets=$here/../../assets
-author_address=https://example.org/quorvel/
 
 source "$here/session.sh"
 source "$here/drive.sh"
@@ -403,7 +402,7 @@ scenario_scaled_dpi() {
                 "$largest_difference"
         done
         expect_sized_cursor_and_icons
-        expect_exit_after "the close box" python3 "$here/close_window.py" "$window"
+        expect_exit_after "the close box" close_window
     fi
     end_check
     echo "       bare face colour at $dpi dpi:$shares"

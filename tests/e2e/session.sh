@@ -22,6 +22,7 @@ unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_ENABLE_HIGHDPI_SCALING QT_IM_MO
 
 # Opening the author's page must not start a browser: this stand-in records the address.
 browser_log=$work/xdg-open.log
+author_address=https://example.org/quorvel/ # the address Label1 opens
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$browser_log" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export PATH=$work/bin:$PATH

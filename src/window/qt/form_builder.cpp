@@ -110,9 +110,7 @@ QPalette controlPalette(const QPalette& desktop, const ControlSpec& layout) {
     }
     if (layout.text)
         palette.setColor(QPalette::WindowText, toColor(*layout.text));
-    const bool textBox =
-        layout.kind == ControlKind::InputBox || layout.kind == ControlKind::ResultBox;
-    if (!textBox || !layout.face)
+    if (!isTextBox(layout.kind) || !layout.face)
         return palette;
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         const DesktopColours given = desktopColours(desktop, group);

@@ -182,9 +182,6 @@ private:
         return child.vt == VT_I4 && child.lVal == CHILDID_SELF && IsWindow(control_);
     }
     const ControlSpec& layout() const { return *facts_.layout; }
-    bool isTextBox() const {
-        return layout().kind == ControlKind::InputBox || layout().kind == ControlKind::ResultBox;
-    }
     // The default action's name, or nullptr for a control without one.
     const wchar_t* defaultAction() const;
 
@@ -224,7 +221,7 @@ STDMETHODIMP AccessibleControl::get_accState(VARIANT child, VARIANT* state) {
 STDMETHODIMP AccessibleControl::get_accValue(VARIANT child, BSTR* value) {
     if (!isSelf(child))
         return standard_->get_accValue(child, value);
-    if (isTextBox())
+    if (isTextBox(layout().kind))
         return answerText(toWide(windowText(control_)), value);
     if (layout().kind == ControlKind::LinkLabel)
         return answerText(toWide(kAuthorAddress), value); // where the link leads

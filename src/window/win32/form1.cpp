@@ -25,9 +25,8 @@ HICON loadProgramIcon(HINSTANCE instance, int size) {
         LoadImageW(instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON, size, size, 0));
 }
 
-bool isTextBox(const ControlSpec* layout) {
-    return layout &&
-           (layout->kind == ControlKind::InputBox || layout->kind == ControlKind::ResultBox);
+bool isTextBoxLayout(const ControlSpec* layout) {
+    return layout && isTextBox(layout->kind);
 }
 
 } // namespace
@@ -241,7 +240,7 @@ HBRUSH Form1::faceBrush(const ControlSpec& layout) {
 LRESULT Form1::onControlColour(HDC dc, HWND control) {
     // Read-only EDITs ask with WM_CTLCOLORSTATIC, editable ones with WM_CTLCOLOREDIT.
     const ControlSpec& layout = *controls_.layoutOf(control);
-    if (isTextBox(&layout) && layout.face)
+    if (isTextBox(layout.kind) && layout.face)
         return reinterpret_cast<LRESULT>(colourTextBox(dc, *layout.face, faceBrush(layout)));
     if (layout.face)
         SetBkColor(dc, toColorRef(*layout.face));
@@ -380,7 +379,7 @@ bool Form1::handleDialogKey(const MSG& message) {
     case VK_ESCAPE:
         return true; // no cancel button
     case 'A':
-        if (control && isTextBox(controls_.layoutOf(GetFocus()))) {
+        if (control && isTextBoxLayout(controls_.layoutOf(GetFocus()))) {
             SendMessageW(GetFocus(), EM_SETSEL, 0, -1);
             return true;
         }

@@ -68,7 +68,7 @@ void FormControls::create(HWND form, HINSTANCE instance) {
             kind.exStyle, kind.windowClass, caption.c_str(), kind.style, 0, 0, 0, 0, form,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)), instance,
             nullptr);
-        if (layout->kind == ControlKind::InputBox || layout->kind == ControlKind::ResultBox) {
+        if (isTextBox(layout->kind)) {
             // A single-line EDIT silently stops at 30,000 characters unless told.
             SendMessageW(windows_[index], EM_SETLIMITTEXT, 0, 0);
             centreLineVertically(windows_[index]);

@@ -130,7 +130,8 @@ const Picture& PictureCache::get(std::string_view file, UINT dpi) {
     static const Picture kNone;
     if (file.empty())
         return kNone;
-    const Picture& own = decoded(pictureResourceName(file));
+    const std::wstring ownName = pictureResourceName(file);
+    const Picture& own = decoded(ownName);
     if (dpi == kDefaultDpi || !own.bitmap)
         return own;
     const std::wstring doubledName = pictureResourceName(file, true);
@@ -139,8 +140,7 @@ const Picture& PictureCache::get(std::string_view file, UINT dpi) {
     const SIZE size = sizeAtDpi(own.size, dpi);
     if (source.size.cx == size.cx && source.size.cy == size.cy)
         return source;
-    const auto key =
-        std::tuple(doubled.bitmap ? doubledName : pictureResourceName(file), size.cx, size.cy);
+    const auto key = std::tuple(doubled.bitmap ? doubledName : ownName, size.cx, size.cy);
     auto found = pictures_.find(key);
     if (found == pictures_.end())
         found = pictures_.emplace(key, resampled(source, size)).first;
