@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <new>
 #include <ostream>
 #include <string>
@@ -46,19 +47,22 @@ private:
     char16_t* units_;
 };
 
-// Needle and filler of the made-up tables. Those sharing a byte catch a compare of bytes
-// rather than units, or of units taken at an odd byte.
-struct UnitPair {
-    char16_t needle;
-    char16_t filler;
-};
-constexpr UnitPair kPairs[] = {{u'y', u'x'}, {0x4E2D, 0x2D4E}, {0x4E2D, 0x4E00}, {0xFFFF, 0x00FF}};
-constexpr std::size_t kMaxOffset = 63; // units past the 64-byte boundary
-constexpr std::size_t kMaxSize = 130;  // past two vectors of the widest path and its unrolled step
+// The made-up tables hold the needle only where a case puts it; every other unit shares a
+// byte with it, so that a compare of bytes rather than units, or of units taken at an odd
+// byte, finds a false match. Five decoys put each at every place in a vector.
+constexpr char16_t kNeedle = 0x4E2D;
+constexpr char16_t kDecoys[] = {0x2D4E, 0x4E00, 0x002D, 0x2D2D, 0x4E4E};
+char16_t decoy(std::size_t at) {
+    return kDecoys[at % std::size(kDecoys)];
+}
+// Units past a 64-byte boundary: every alignment the kernels can meet.
+constexpr std::size_t kMaxOffset = 31;
+// The widest path reads one vector (32 units), then steps of 128 units from the next
+// boundary on: room for two steps after the first vector, and its tail.
+constexpr std::size_t kMaxSize = 32 + 2 * 128 + 31;
 
-std::string where(std::size_t offset, std::size_t size, const UnitPair& pair) {
-    return "offset " + std::to_string(offset) + ", size " + std::to_string(size) + ", needle " +
-           unitName(pair.needle) + ", filler " + unitName(pair.filler);
+std::string where(std::size_t offset, std::size_t size) {
+    return "offset " + std::to_string(offset) + ", size " + std::to_string(size);
 }
 
 class UnitSearchPath : public testing::TestWithParam<Path> {};
@@ -78,25 +82,24 @@ TEST_P(UnitSearchPath, AgreesWithAPlainLoop) {
         ASSERT_EQ(find(table.data(), table.size(), key), tableFirst[key]) << unitName(key);
     }
 
-    // Made-up tables of every length up to past the widest unrolled step, at every offset
-    // from a cache line, with the needle at every place (a later copy must not win), then
-    // only just past the end, where it must stay unseen.
-    for (const UnitPair& pair : kPairs) {
-        for (std::size_t offset = 0; offset <= kMaxOffset; ++offset) {
-            for (std::size_t size = 0; size <= kMaxSize; ++size) {
-                const AlignedUnits buffer(offset + size + 1);
-                char16_t* data = buffer.get() + offset;
-                std::fill(data, data + size + 1, pair.filler);
-                for (std::size_t hit = 0; hit < size; ++hit) {
-                    data[hit] = pair.needle;
-                    data[hit + 1] = pair.needle;
-                    ASSERT_EQ(find(data, size, pair.needle), std::ptrdiff_t(hit))
-                        << where(offset, size, pair);
-                    data[hit] = data[hit + 1] = pair.filler;
-                }
-                data[size] = pair.needle;
-                ASSERT_EQ(find(data, size, pair.needle), -1) << where(offset, size, pair);
+    // Made-up tables of every length up to past two of the widest path's steps, at every
+    // offset from a cache line, with the needle at every place (a later copy must not win),
+    // then only in the unit just past the end, where it must stay unseen. The allocation
+    // ends there, so a sanitizer sees any read further on.
+    for (std::size_t offset = 0; offset <= kMaxOffset; ++offset) {
+        for (std::size_t size = 0; size <= kMaxSize; ++size) {
+            const AlignedUnits buffer(offset + size + 1);
+            char16_t* data = buffer.get() + offset;
+            for (std::size_t at = 0; at <= size; ++at)
+                data[at] = decoy(at);
+            for (std::size_t hit = 0; hit < size; ++hit) {
+                data[hit] = data[hit + 1] = kNeedle;
+                ASSERT_EQ(find(data, size, kNeedle), std::ptrdiff_t(hit)) << where(offset, size);
+                data[hit] = decoy(hit);
+                data[hit + 1] = decoy(hit + 1);
             }
+            data[size] = kNeedle;
+            ASSERT_EQ(find(data, size, kNeedle), -1) << where(offset, size);
         }
     }
 }
