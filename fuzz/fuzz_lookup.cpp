@@ -1,11 +1,13 @@
 // Fuzzes the look-up against the packaged table. The input, read as UTF-16 text, is looked
 // up and the outcome compared with what the table says when walked entry by entry; the
-// input also serves as a haystack and needle for FindCodeUnit, checked against a plain loop.
+// input also serves as a haystack and needle for FindCodeUnit and for each of its kernels
+// that this machine runs, all checked against a plain loop.
 
 #include "fuzz_support.h"
 #include "stroke_lookup.h"
 #include "stroke_table.h"
 #include "unit_search.h"
+#include "unit_search_paths.h"
 
 #include <memory>
 #include <string>
@@ -62,16 +64,22 @@ void checkLookup(const std::vector<char16_t>& input) {
 }
 
 void checkSearch(const char16_t* haystack, std::ptrdiff_t size, char16_t needle) {
-    const std::ptrdiff_t got = FindCodeUnit(haystack, std::size_t(size), needle);
     const std::ptrdiff_t want = fuzz::plainFind(haystack, size, needle);
-    FUZZ_CHECK(got == want, "FindCodeUnit(" + std::to_string(size) + " units, " +
-                                fuzz::keyName(needle) + ") = " + std::to_string(got) + ", want " +
-                                std::to_string(want));
+    const auto check = [&](std::ptrdiff_t got, const char* who) {
+        FUZZ_CHECK(got == want, std::string(who) + "(" + std::to_string(size) + " units, " +
+                                    fuzz::keyName(needle) + ") = " + std::to_string(got) +
+                                    ", want " + std::to_string(want));
+    };
+    check(FindCodeUnit(haystack, std::size_t(size), needle), "FindCodeUnit");
+    for (const unit_search::Path path : unit_search::kPaths) {
+        if (const unit_search::Kernel kernel = unit_search::PathKernel(path))
+            check(kernel(haystack, std::size_t(size), needle), unit_search::PathName(path));
+    }
 }
 
 // Needle: the first unit; haystack: the rest, in a buffer of exactly its size so that
-// ASan reports any read past its end. Every start offset up to one vector width is tried,
-// since the vector loop's tail handling depends on the length.
+// ASan reports any read past its end. Every start offset up to the widest vector is tried,
+// since the kernels' head and tail handling depend on the alignment and the length.
 void checkFindCodeUnit(const std::vector<char16_t>& input) {
     if (input.empty())
         return;
@@ -79,13 +87,16 @@ void checkFindCodeUnit(const std::vector<char16_t>& input) {
     const auto size = std::ptrdiff_t(input.size()) - 1;
     const std::unique_ptr<char16_t[]> haystack(new char16_t[size]);
     std::copy(input.begin() + 1, input.end(), haystack.get());
-    for (std::ptrdiff_t skip = 0; skip <= std::min<std::ptrdiff_t>(size, 8); ++skip) {
+    for (std::ptrdiff_t skip = 0; skip <= std::min<std::ptrdiff_t>(size, 32); ++skip) {
         const char16_t* start = haystack.get() + skip;
         const std::ptrdiff_t length = size - skip;
         checkSearch(start, length, needle);
-        // A needle sure to be present, so that the hit path runs on every input too.
-        if (length > 0)
+        // Needles sure to be present, so that the hit path runs on every input too; the last
+        // unit's is often found only by the kernels' tail handling.
+        if (length > 0) {
             checkSearch(start, length, start[needle % length]);
+            checkSearch(start, length, start[length - 1]);
+        }
     }
 }
 
