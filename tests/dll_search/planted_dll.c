@@ -27,8 +27,7 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
 }
 
 // oleacc
-HRESULT WINAPI plantedCreateStdAccessibleObject(HWND window, LONG object, REFIID iid,
-                                                void** out) {
+HRESULT WINAPI plantedCreateStdAccessibleObject(HWND window, LONG object, REFIID iid, void** out) {
     (void)window, (void)object, (void)iid;
     if (out)
         *out = NULL;
