@@ -2,7 +2,8 @@
 # What quorvel.exe's PE header promises: it imports only Windows' KnownDLLs, which the
 # loader takes from System32 whatever lies beside the program (anything else is loaded at
 # run time, from System32); and the loader may place it anywhere in the 64-bit address
-# space (ASLR with high entropy, with the relocations that needs) and runs no data (NX).
+# space (ASLR with high entropy, with the relocations that needs) and runs no data (NX);
+# and its functions guard their stacks (GCC's stack protector, linked in from libssp).
 #
 # Usage: check_exe_header.sh QUORVEL_EXE
 set -uo pipefail
@@ -36,6 +37,11 @@ done
 echo "DllCharacteristics: $(sed -n '2,$p' <<<"$characteristics" | grep -v '^Size' | tr -s '\t\n ' ' ')"
 grep -qE '^Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation Directory' <<<"$header" ||
     fail "no relocations: the loader cannot move it"
+
+# The build's quorvel.exe keeps its symbols.
+symbols=$(x86_64-w64-mingw32-nm "$exe")
+grep -qE ' T __stack_chk_fail$' <<<"$symbols" ||
+    fail "no __stack_chk_fail: built without -fstack-protector-strong"
 
 ((failures == 0)) && echo "all checks passed"
 exit $((failures > 0))
