@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # DLL planting under Wine: quorvel.exe in a folder of its own, as in Downloads, beside
-# stand-ins for system DLLs that leave NAME.loaded there when loaded. With the native
-# copies preferred, Wine searches as Windows does, the program's folder first. The
-# program must load none of them and work; without oleacc or comctl32 it must still run.
-# Prints PASS/FAIL per check.
+# stand-ins for system DLLs (and explorer.exe, which its link starts) that leave
+# NAME.loaded there when loaded. With the native DLLs preferred, Wine searches as Windows
+# does, the program's folder first. The program must take none of them and work; without
+# oleacc or comctl32 it must still run. Prints PASS/FAIL per check.
 #
-# Usage: dll_search_wine.sh OUTPUT_DIR QUORVEL_EXE MSAA_PROBE_EXE VICTIM_EXE PLANTED_DLL...
+# Usage: dll_search_wine.sh OUTPUT_DIR QUORVEL_EXE MSAA_PROBE_EXE VICTIM_EXE PLANTED_FILE...
 set -uo pipefail
 
-usage='usage: dll_search_wine.sh OUTPUT_DIR QUORVEL_EXE MSAA_PROBE_EXE VICTIM_EXE PLANTED_DLL...'
+usage='usage: dll_search_wine.sh OUTPUT_DIR QUORVEL_EXE MSAA_PROBE_EXE VICTIM_EXE PLANTED_FILE...'
 (($# >= 5)) || {
     echo "$usage" >&2
     exit 2
@@ -40,13 +40,14 @@ program_dir=$out_dir/Downloads
 program=$program_dir/quorvel.exe
 rm -rf "$program_dir" && mkdir -p "$program_dir"
 cp "$quorvel" "$program" && cp "$victim" "$@" "$program_dir"/
-planted=()
-for dll; do
-    name=$(basename "$dll")
-    planted+=("${name%.dll}")
+planted=() dlls=()
+for file; do
+    name=$(basename "$file")
+    planted+=("${name%.*}")
+    [[ $name != *.dll ]] || dlls+=("${name%.dll}")
 done
 usual=$WINEDLLOVERRIDES
-printf -v natives_first '%s,' "${planted[@]}"
+printf -v natives_first '%s,' "${dlls[@]}"
 natives_first="$usual;${natives_first%,}=n,b"
 
 # Markers are named as the loader spelt the DLL's name: OLEACC.loaded, uxtheme.loaded.
@@ -62,11 +63,13 @@ text1_name() {
 }
 
 # looks_up LABEL OVERRIDES ANSWERS: starts the program with WINEDLLOVERRIDES=OVERRIDES,
-# types 字 and reads 字:6划, asks Text1's name and ends the program with Alt+F4. ANSWERS
-# is "own" (its name from the layout, 输入汉字) or "windows" (what Windows gives any box).
+# types 字 and reads 字:6划, asks Text1's name, clicks the author's link and ends the
+# program with Alt+F4. ANSWERS is "own" (its name from the layout, 输入汉字) or "windows"
+# (what Windows gives any box).
 looks_up() {
     local label=$1 overrides=$2 answers=$3 name
-    begin_check "$label: window, 字:6划, Text1 named as a screen reader gets it, Alt+F4"
+    begin_check "$label: window, 字:6划, Text1 named as a screen reader gets it, the link, Alt+F4"
+    rm -f "$browser_log"
     if start_quorvel_or_fail "$out_dir/$label.log" WINEDLLOVERRIDES="$overrides"; then
         type_text 字
         expect_text1_selected 字
@@ -78,6 +81,10 @@ looks_up() {
         elif [ "$answers" = windows ] && [ "$name" = 输入汉字 ]; then
             problem "Text1 named 输入汉字 without oleacc"
         fi
+        click_at 40 113 # Label1
+        wait_until 15 grep -qsxF "$author_address" "$browser_log" ||
+            problem "the browser got '$(tr '\n' ' ' 2>/dev/null <"$browser_log")', want the address"
+        focus_window
         expect_exit_after Alt+F4 send_keys alt+F4
     fi
     wine_settle || problem "processes of the prefix still running 60 s after"
@@ -100,7 +107,7 @@ end_check
 find "$program_dir" -maxdepth 1 -iname '*.loaded' -delete
 
 looks_up "beside planted ${planted[*]}" "$natives_first" own
-begin_check "quorvel.exe loaded none of the planted DLLs"
+begin_check "quorvel.exe took none of the planted files"
 [ -z "$(markers)" ] || problem "it loaded the planted ones: $(markers)"
 end_check
 

@@ -1,6 +1,7 @@
-// A program as the planted DLLs count on: it imports oleacc and comctl32 statically and
-// loads uxtheme by name, with Windows' default search order and no manifest. Beside them
-// it must load all three, or the check that quorvel.exe loads none proves nothing.
+// A program as the planted files count on: it imports oleacc and comctl32 statically,
+// loads uxtheme by name and starts explorer.exe by name, with Windows' default search
+// order and no manifest. Beside them it must take all four, or the check that quorvel.exe
+// takes none proves nothing.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,5 +16,15 @@ int main(void) {
                                             (void**)&object)) &&
         object)
         object->lpVtbl->Release(object);
+    STARTUPINFOW startup = {sizeof(startup)};
+    PROCESS_INFORMATION started;
+    wchar_t commandLine[] = L"explorer.exe";
+    if (CreateProcessW(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started)) {
+        // The system's explorer, started when the planted one is not, would stay.
+        if (WaitForSingleObject(started.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(started.hProcess, 1);
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
     return LoadLibraryW(L"uxtheme.dll") ? 0 : 1;
 }
