@@ -18,9 +18,11 @@ void restrictDllSearchToSystem32();
 // Loads the DLL `name` from System32, never from another folder; nullptr if it cannot.
 HMODULE loadSystemLibrary(const wchar_t* name);
 
-// comctl32: common controls 6, as the manifest asks for. Without it the tool tips,
-// the boxes' centred lines, whole input-method commits and the controls' own answers to
-// screen readers are missing; the window works.
+// comctl32: common controls 6, as the manifest asks for. Every Windows has it; were it
+// missing, the window would go without what it adds (tool tips, the boxes' centred lines,
+// whole input-method commits, the controls' own answers to screen readers), and without
+// the controls themselves where their classes come from it too, as under Wine. Nothing
+// crashes.
 namespace comctl32 {
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
 BOOL SetWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data);
