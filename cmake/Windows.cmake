@@ -20,6 +20,9 @@ if(MINGW)
     # wWinMain; everything else (C++ runtime, libgcc) is linked in by the toolchain's -static.
     target_compile_options(quorvel PRIVATE -municode)
     target_link_options(quorvel PRIVATE -municode)
+    # ASLR anywhere in the 64-bit address space, no code run from data: binutils' default
+    # since 2.36, asked for all the same. (Never --disable-reloc-section: ASLR needs them.)
+    target_link_options(quorvel PRIVATE -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
 elseif(MSVC)
     # The manifest is in the resources; the linker's own would be a second one.
     target_link_options(quorvel PRIVATE /MANIFEST:NO)

@@ -1,8 +1,8 @@
 // Quorvel for Windows: creates the one window hidden, loads it, shows it and runs it.
 #include "form1.h"
 #include "run_time_error.h"
+#include "system_library.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <cstdlib>
@@ -24,10 +24,12 @@ int runMessageLoop(Form1& form) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Before anything loads a DLL: none from the program's folder or the current one.
+    restrictDllSearchToSystem32();
     // COM for the picture decoder; the common controls for the tool tips.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    comctl32::InitCommonControlsEx(&controls);
 
     Form1 form(instance);
     if (!form.create()) {

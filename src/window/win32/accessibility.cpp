@@ -1,9 +1,7 @@
 #include "accessibility.h"
 
+#include "system_library.h"
 #include "win32_text.h"
-
-#include <commctrl.h>
-#include <oleacc.h>
 
 #include <new>
 #include <string>
@@ -268,8 +266,8 @@ STDMETHODIMP AccessibleControl::accDoDefaultAction(VARIANT child) {
 // The control's client object for WM_GETOBJECT, or 0 to leave the answer to Windows.
 LRESULT clientObject(HWND control, const ControlFacts& facts, WPARAM flags) {
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                         reinterpret_cast<void**>(&standard))))
+    if (FAILED(oleacc::CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&standard))))
         return 0;
     auto* object = new (std::nothrow) AccessibleControl(control, facts, standard);
     if (!object) {
@@ -277,7 +275,7 @@ LRESULT clientObject(HWND control, const ControlFacts& facts, WPARAM flags) {
         return 0;
     }
     const LRESULT result =
-        LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object));
+        oleacc::LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object));
     object->Release();
     return result > 0 ? result : 0;
 }
@@ -294,11 +292,11 @@ LRESULT CALLBACK controlAnsweringScreenReaders(HWND control, UINT message, WPARA
         }
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(control, controlAnsweringScreenReaders, kSubclassId);
+        comctl32::RemoveWindowSubclass(control, controlAnsweringScreenReaders, kSubclassId);
         delete &facts;
         break;
     }
-    return DefSubclassProc(control, message, wParam, lParam);
+    return comctl32::DefSubclassProc(control, message, wParam, lParam);
 }
 
 } // namespace
@@ -307,8 +305,8 @@ void makeControlsAccessible(const FormControls& controls, std::function<bool()> 
     for (const ControlSpec& layout : kForm1Controls) {
         HWND control = controls.window(layout.name);
         auto* facts = new ControlFacts{&layout, toggleIsOn};
-        if (!SetWindowSubclass(control, controlAnsweringScreenReaders, kSubclassId,
-                               reinterpret_cast<DWORD_PTR>(facts)))
+        if (!comctl32::SetWindowSubclass(control, controlAnsweringScreenReaders, kSubclassId,
+                                         reinterpret_cast<DWORD_PTR>(facts)))
             delete facts;
     }
 }

@@ -1,6 +1,6 @@
 #include "centred_line.h"
 
-#include <commctrl.h>
+#include "system_library.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ LRESULT CALLBACK editWithCentredLine(HWND edit, UINT message, WPARAM wParam, LPA
     auto& padding = *reinterpret_cast<Padding*>(data);
     switch (message) {
     case WM_NCCALCSIZE: {
-        const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+        const LRESULT result = comctl32::DefSubclassProc(edit, message, wParam, lParam);
         RECT& client = wParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
                               : *reinterpret_cast<RECT*>(lParam);
         const int line = lineHeight(edit);
@@ -73,34 +73,34 @@ LRESULT CALLBACK editWithCentredLine(HWND edit, UINT message, WPARAM wParam, LPA
         return result;
     }
     case WM_NCPAINT:
-        DefSubclassProc(edit, message, wParam, lParam); // the border
+        comctl32::DefSubclassProc(edit, message, wParam, lParam); // the border
         paintPadding(edit, padding);
         return 0;
     case WM_NCHITTEST: {
         // The padding belongs to the box: the text pointer, and clicks that place the caret.
-        const LRESULT hit = DefSubclassProc(edit, message, wParam, lParam);
+        const LRESULT hit = comctl32::DefSubclassProc(edit, message, wParam, lParam);
         const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         return hit != HTCLIENT && inPadding(edit, padding, point) ? HTCLIENT : hit;
     }
     case WM_SETFONT: {
-        const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+        const LRESULT result = comctl32::DefSubclassProc(edit, message, wParam, lParam);
         SetWindowPos(edit, nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return result;
     }
     case WM_NCDESTROY:
-        RemoveWindowSubclass(edit, editWithCentredLine, kSubclassId);
+        comctl32::RemoveWindowSubclass(edit, editWithCentredLine, kSubclassId);
         delete &padding;
         break;
     }
-    return DefSubclassProc(edit, message, wParam, lParam);
+    return comctl32::DefSubclassProc(edit, message, wParam, lParam);
 }
 
 } // namespace
 
 void centreLineVertically(HWND edit) {
     auto* padding = new Padding;
-    if (!SetWindowSubclass(edit, editWithCentredLine, kSubclassId,
-                           reinterpret_cast<DWORD_PTR>(padding)))
+    if (!comctl32::SetWindowSubclass(edit, editWithCentredLine, kSubclassId,
+                                     reinterpret_cast<DWORD_PTR>(padding)))
         delete padding;
 }

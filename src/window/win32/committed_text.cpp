@@ -1,6 +1,7 @@
 #include "committed_text.h"
 
-#include <commctrl.h>
+#include "system_library.h"
+
 #include <imm.h>
 
 #include <string>
@@ -32,7 +33,7 @@ LRESULT CALLBACK editWithWholeCommits(HWND edit, UINT message, WPARAM wParam, LP
                                       UINT_PTR, DWORD_PTR composing);
 
 void setComposing(HWND edit, DWORD_PTR composing) {
-    SetWindowSubclass(edit, editWithWholeCommits, kSubclassId, composing);
+    comctl32::SetWindowSubclass(edit, editWithWholeCommits, kSubclassId, composing);
 }
 
 LRESULT CALLBACK editWithWholeCommits(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
@@ -60,12 +61,12 @@ LRESULT CALLBACK editWithWholeCommits(HWND edit, UINT message, WPARAM wParam, LP
                 return 0;
             setComposing(edit, kComposing);
         }
-        return DefSubclassProc(edit, message, wParam, lParam);
+        return comctl32::DefSubclassProc(edit, message, wParam, lParam);
     case WM_NCDESTROY:
-        RemoveWindowSubclass(edit, editWithWholeCommits, kSubclassId);
+        comctl32::RemoveWindowSubclass(edit, editWithWholeCommits, kSubclassId);
         break;
     }
-    return DefSubclassProc(edit, message, wParam, lParam);
+    return comctl32::DefSubclassProc(edit, message, wParam, lParam);
 }
 
 } // namespace

@@ -29,6 +29,17 @@ bool isTextBoxLayout(const ControlSpec* layout) {
     return layout && isTextBox(layout->kind);
 }
 
+// Explorer named in full: given only "explorer.exe", CreateProcessW looks in the program's
+// own folder first, where anyone may have put a program of that name. The system's Windows
+// folder, not a terminal-server user's own one.
+std::wstring explorerPath() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    return std::wstring(folder, length) + L"\\explorer.exe";
+}
+
 } // namespace
 
 Form1::Form1(HINSTANCE instance) : instance_(instance), pictures_(instance) {}
@@ -452,8 +463,9 @@ void Form1::onLabel1Clicked() {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWMAXIMIZED;
     PROCESS_INFORMATION started{};
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &started)) {
+    const std::wstring explorer = explorerPath();
+    if (!explorer.empty() && CreateProcessW(explorer.c_str(), commandLine.data(), nullptr, nullptr,
+                                            FALSE, 0, nullptr, nullptr, &startup, &started)) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
         return;
