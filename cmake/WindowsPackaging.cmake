@@ -40,11 +40,8 @@ string(
 # CPack reads this once for each generator.
 
 # strip stamps quorvel.exe with the time it runs unless SOURCE_DATE_EPOCH says otherwise:
-# with the link time, the installer and the zip carry the same file.
-if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-    file(TIMESTAMP "$<TARGET_FILE:quorvel>" link_time "%s" UTC)
-    set(ENV{SOURCE_DATE_EPOCH} ${link_time})
-endif()
+# the release time, the one the build took, so both packages carry the same file.
+set(ENV{SOURCE_DATE_EPOCH} @QUORVEL_SOURCE_DATE_EPOCH@)
 
 if(CPACK_GENERATOR STREQUAL "ZIP")
     # The files at the top of the archive: Explorer's "Extract All" already makes a
@@ -56,6 +53,18 @@ endif()
         QUORVEL_CPACK_PER_GENERATOR
     @ONLY)
 file(GENERATE OUTPUT ${CPACK_PROJECT_CONFIG_FILE} CONTENT "${QUORVEL_CPACK_PER_GENERATOR}")
+
+# Both archives keep each file's time, which is when the build or CPack wrote it: every
+# staged file and folder gets the release time before they are packed.
+set(CPACK_PRE_BUILD_SCRIPTS ${QUORVEL_WINDOWS_PACKAGING_DIR}/release-file-times.cmake)
+file(CONFIGURE OUTPUT ${CPACK_PRE_BUILD_SCRIPTS} CONTENT [[
+file(GLOB_RECURSE staged LIST_DIRECTORIES true "${CPACK_TEMPORARY_DIRECTORY}/*")
+execute_process(COMMAND touch -h -d @@QUORVEL_SOURCE_DATE_EPOCH@ ${staged} "${CPACK_TEMPORARY_DIRECTORY}"
+                RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "cannot set the file times in ${CPACK_TEMPORARY_DIRECTORY}")
+endif()
+]] @ONLY)
 
 # --- NSIS installer ------------------------------------------------------------------
 # Text placed inside a double-quoted NSIS string: $ and " are special there.
