@@ -71,6 +71,7 @@ expected_files=(
     usr/share/doc/quorvel/copyright
     usr/share/doc/quorvel/changelog.gz
     usr/share/doc/quorvel/changelog.Debian.gz
+    usr/share/lintian/overrides/quorvel
 )
 for size in 32 48 64 128 256; do
     expected_files+=("usr/share/icons/hicolor/${size}x${size}/apps/quorvel.png")
@@ -145,15 +146,18 @@ done < <(sed -n 's/^[IPX]: [^ ]*: \([^ ]*\).*/\1/p' "$work/lintian.log" | sort -
 #    the destination. memcpy, memmove and memset into a buffer of unknown size stay
 #    plain calls; any other unprotected function fails.
 check_hardening() {
-    local program=$1 debug=$2 report line unprotected
+    local program=$1 debug=$2 report line unprotected producers
     report=$(hardening-check --verbose "$program" 2>&1)
     echo "$report" | sed 's/^/  /'
     while IFS= read -r line; do
         case $line in
             *": yes"* | "$program:" | $'\t'unprotected:*) ;;
             *"Stack clash protection: unknown, no -fstack-clash-protection instructions found")
-                if readelf --debug-dump=info "$debug" 2>/dev/null | grep 'DW_AT_producer' |
-                    grep -v -- '-fstack-clash-protection' | grep -q 'GNU C++'; then
+                producers=$(readelf --debug-dump=info "$debug" 2>/dev/null |
+                    grep 'DW_AT_producer.*GNU C++')
+                if [ -z "$producers" ]; then
+                    fail "$program: no compile options recorded in $(basename "$debug")"
+                elif grep -qv -- '-fstack-clash-protection' <<<"$producers"; then
                     fail "$program: compiled without -fstack-clash-protection"
                 fi
                 ;;
@@ -177,23 +181,34 @@ case $(package_state) in
     *) die "quorvel is on this machine already ($(package_state)): not replacing it" ;;
 esac
 apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y)
-as_root "${apt[@]}" install --no-install-recommends "$deb" >"$work/install.log" 2>&1 ||
-    die "apt-get install failed: $(tail -n 20 "$work/install.log")"
-installed_version=$(dpkg-query -W -f='${Version}' quorvel)
-[ "$installed_version" = "$version" ] || fail "installed version is $installed_version"
-[ -x /usr/bin/quorvel ] && pass "installed $installed_version" || fail "no /usr/bin/quorvel"
+# install_package ROUND: installs the .deb, as a user would with apt.
+install_package() {
+    as_root "${apt[@]}" install --no-install-recommends "$deb" >"$work/install-$1.log" 2>&1 ||
+        die "apt-get install failed: $(tail -n 20 "$work/install-$1.log")"
+    [ "$(package_state)" = installed ] || fail "after install quorvel is '$(package_state)'"
+    [ "$(dpkg-query -W -f='${Version}' quorvel)" = "$version" ] ||
+        fail "installed version is $(dpkg-query -W -f='${Version}' quorvel)"
+}
+# expect_gone HOW: nothing of the package is left, nor does dpkg keep its configuration.
+expect_gone() {
+    local leftovers
+    leftovers=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' |
+        while read -r path; do [ ! -e "$path" ] || echo "$path"; done)
+    [ -z "$leftovers" ] || fail "left behind after $1: $leftovers"
+    case $(package_state) in
+        '' | not-installed) pass "$1: no file left, dpkg keeps nothing" ;;
+        *) fail "after $1 quorvel is '$(package_state)'" ;;
+    esac
+}
+
+install_package 1
+[ -x /usr/bin/quorvel ] && pass "installed $version" || fail "no /usr/bin/quorvel"
 echo "hardening-check of the installed program:"
 check_hardening /usr/bin/quorvel "$debug_file"
-
 as_root "${apt[@]}" remove quorvel >"$work/remove.log" 2>&1 || fail "apt-get remove failed"
-[ ! -e /usr/bin/quorvel ] || fail "/usr/bin/quorvel is still there after remove"
+expect_gone "apt-get remove"
+install_package 2
 as_root "${apt[@]}" purge quorvel >"$work/purge.log" 2>&1 || fail "apt-get purge failed"
-case $(package_state) in
-    '' | not-installed) ;;
-    *) fail "after purge quorvel is still $(package_state)" ;;
-esac
-leftovers=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' |
-    while read -r path; do [ ! -e "$path" ] || echo "$path"; done)
-[ -z "$leftovers" ] && pass "removed and purged, no file left" || fail "left behind: $leftovers"
+expect_gone "apt-get purge"
 
 finish
