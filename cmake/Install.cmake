@@ -1,5 +1,5 @@
-# Ships quorvel as desktop software: what `cmake --install` puts where, the Windows
-# version resource, and the Debian package that CPack makes of the installed tree.
+# Ships quorvel as desktop software: what `cmake --install` puts where (and so what the
+# Debian package in debian/ holds), and the Windows version resource.
 include(GNUInstallDirs)
 
 set(QUORVEL_APP_ID org.example.quorvel)
@@ -49,64 +49,30 @@ endforeach()
 # Debian wants the manual page and changelog gzipped at the highest level and without
 # a timestamp (-n), so that the package comes out the same from the same sources.
 find_program(QUORVEL_GZIP gzip REQUIRED)
-set(QUORVEL_GZIPPED)
-foreach(pair IN ITEMS "quorvel.1|quorvel.1.gz" "changelog|changelog.gz")
-    string(REPLACE "|" ";" pair "${pair}")
-    list(GET pair 0 source)
-    list(GET pair 1 target)
+# The copyright file and the changelog are installed by debhelper in a package build,
+# which names the changelog as Debian does; a plain install copies them itself.
+option(QUORVEL_INSTALL_DOC_FILES "Install the copyright file and the changelog" ON)
+set(QUORVEL_GZIPPED quorvel.1)
+if(QUORVEL_INSTALL_DOC_FILES)
+    list(APPEND QUORVEL_GZIPPED changelog)
+endif()
+foreach(source IN LISTS QUORVEL_GZIPPED)
     add_custom_command(
-        OUTPUT ${PROJECT_BINARY_DIR}/packaging/${target}
+        OUTPUT ${PROJECT_BINARY_DIR}/packaging/${source}.gz
         COMMAND ${QUORVEL_GZIP} -9nc ${QUORVEL_PACKAGING_DIR}/${source}
-                > ${PROJECT_BINARY_DIR}/packaging/${target}
+                > ${PROJECT_BINARY_DIR}/packaging/${source}.gz
         DEPENDS ${QUORVEL_PACKAGING_DIR}/${source}
         COMMENT "Compressing ${source}"
         VERBATIM)
-    list(APPEND QUORVEL_GZIPPED ${PROJECT_BINARY_DIR}/packaging/${target})
 endforeach()
+list(TRANSFORM QUORVEL_GZIPPED APPEND .gz)
+list(TRANSFORM QUORVEL_GZIPPED PREPEND ${PROJECT_BINARY_DIR}/packaging/)
 add_custom_target(quorvel_packaging_docs ALL DEPENDS ${QUORVEL_GZIPPED})
 
 install(FILES ${PROJECT_BINARY_DIR}/packaging/quorvel.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-# The package name, not PROJECT_NAME as CMAKE_INSTALL_DOCDIR would have it. A version
-# without a Debian revision makes this a native package, whose changelog Debian names
-# changelog.gz rather than changelog.Debian.gz.
-set(QUORVEL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quorvel)
-install(FILES ${QUORVEL_PACKAGING_DIR}/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
-        DESTINATION ${QUORVEL_DOC_DIR})
-
-# --- Debian package ------------------------------------------------------------------
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME quorvel)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "Quorvel developers")
-set(CPACK_PACKAGE_CONTACT "Quorvel developers <quorvel@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "count the strokes of a Chinese character")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
-
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.org/quorvel)
-set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
-# dpkg-shlibdeps finds the Qt and C++ libraries. The fonts it cannot see: the window
-# asks for them by name at run time, as its Song, Hei and Kai faces.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, fonts-wqy-zenhei, fonts-arphic-ukai")
-# Qt's Wayland plugin gives a Wayland session a native window; without it Qt falls back
-# to X11 through XWayland, so the program still runs, and an X11-only system need not have
-# it: a recommendation, which apt installs by default.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
-# The synopsis line comes from CPACK_PACKAGE_DESCRIPTION_SUMMARY.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [[
-Quorvel is a small desktop utility. Enter a simplified or traditional
-Chinese character, or a Korean or Japanese one, by typing, pasting or with
-an input method, and it shows the character's stroke count at once.
-
-The stroke table of 20,901 CJK ideographs, made from the Unicode Unihan
-database, is built into the program.]])
-
-include(CPack)
+if(QUORVEL_INSTALL_DOC_FILES)
+    # The package name, not PROJECT_NAME as CMAKE_INSTALL_DOCDIR would have it.
+    install(FILES ${PROJECT_SOURCE_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvel)
+endif()

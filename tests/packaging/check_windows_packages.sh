@@ -46,16 +46,16 @@ fi
 for needed in "Quorvel $version" 不需要安装 "needs no" kTotalStrokes Unihan MIT; do
     grep -qF -- "$needed" "$readme" || fail "README.txt does not mention '$needed'"
 done
-# The Unicode notice, word for word as packaging/copyright has it.
+# The Unicode notice, word for word as debian/copyright has it.
 awk '/^License: Unicode-DFS-2016/ { lic = 1; next }
      lic && /COPYRIGHT AND PERMISSION NOTICE/ { on = 1 }
      on && !/^ / { exit }
-     on { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$source/packaging/copyright" \
+     on { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$source/debian/copyright" \
     >"$out_dir/notice.expected"
 tr -d '\r' <"$readme" | sed -n '/^COPYRIGHT AND PERMISSION NOTICE$/,$p' >"$out_dir/notice.readme"
 [ -s "$out_dir/notice.expected" ] && diff -u "$out_dir/notice.expected" "$out_dir/notice.readme" \
-    >"$out_dir/notice.diff" && pass "README.txt: the Unicode notice is packaging/copyright's" ||
-    fail "README.txt's Unicode notice differs from packaging/copyright:"$'\n'"$(
+    >"$out_dir/notice.diff" && pass "README.txt: the Unicode notice is debian/copyright's" ||
+    fail "README.txt's Unicode notice differs from debian/copyright:"$'\n'"$(
         cat "$out_dir/notice.diff")"
 
 # --- the installer as a file ---------------------------------------------------------
