@@ -54,15 +54,18 @@ endif()
     @ONLY)
 file(GENERATE OUTPUT ${CPACK_PROJECT_CONFIG_FILE} CONTENT "${QUORVEL_CPACK_PER_GENERATOR}")
 
-# Both archives keep each file's time, which is when the build or CPack wrote it: every
-# staged file and folder gets the release time before they are packed.
+# The zip keeps each file's time, which is when the build or CPack wrote it, and its mode,
+# which follows the builder's umask: every staged file and folder gets the release time,
+# and the modes a umask of 022 gives, before they are packed.
 set(CPACK_PRE_BUILD_SCRIPTS ${QUORVEL_WINDOWS_PACKAGING_DIR}/release-file-times.cmake)
 file(CONFIGURE OUTPUT ${CPACK_PRE_BUILD_SCRIPTS} CONTENT [[
 file(GLOB_RECURSE staged LIST_DIRECTORIES true "${CPACK_TEMPORARY_DIRECTORY}/*")
+execute_process(COMMAND chmod -R u=rwX,go=rX "${CPACK_TEMPORARY_DIRECTORY}"
+                RESULT_VARIABLE mode_failed)
 execute_process(COMMAND touch -h -d @@QUORVEL_SOURCE_DATE_EPOCH@ ${staged} "${CPACK_TEMPORARY_DIRECTORY}"
-                RESULT_VARIABLE failed)
-if(failed)
-    message(FATAL_ERROR "cannot set the file times in ${CPACK_TEMPORARY_DIRECTORY}")
+                RESULT_VARIABLE time_failed)
+if(mode_failed OR time_failed)
+    message(FATAL_ERROR "cannot set the modes and times of the files in ${CPACK_TEMPORARY_DIRECTORY}")
 endif()
 ]] @ONLY)
 
