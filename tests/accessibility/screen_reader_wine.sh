@@ -17,20 +17,8 @@ for file in "$program" "$probe"; do
     }
 done
 program=$(realpath "$program")
-probe=$(realpath "$probe")
-mkdir -p "$out_dir"
-out_dir=$(realpath "$out_dir")
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-target=wine
-
-source "$here/../e2e/session.sh"
-source "$here/../e2e/drive.sh"
-source "$here/../e2e/target_wine.sh"
-
-finish() {
-    echo "screen_reader_wine: $passed passed, $failed failed in $SECONDS s"
-    exit $((failed > 0))
-}
+summary_name=screen_reader_wine
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/wine_check.sh"
 
 # probe ARGS...: msaa_probe's answer, its errors kept for the report.
 probe() { wine "$probe" "$@" 2>>"$work/probe.err"; }

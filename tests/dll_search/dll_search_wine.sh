@@ -21,20 +21,8 @@ for file in "$quorvel" "$probe" "$victim" "$@"; do
         exit 1
     }
 done
-probe=$(realpath "$probe")
-mkdir -p "$out_dir"
-out_dir=$(realpath "$out_dir")
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-target=wine
-
-source "$here/../e2e/session.sh"
-source "$here/../e2e/drive.sh"
-source "$here/../e2e/target_wine.sh"
-
-finish() {
-    echo "dll_search_wine: $passed passed, $failed failed in $SECONDS s"
-    exit $((failed > 0))
-}
+summary_name=dll_search_wine
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/wine_check.sh"
 
 program_dir=$out_dir/Downloads
 program=$program_dir/quorvel.exe
