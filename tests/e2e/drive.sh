@@ -9,12 +9,18 @@ quorvel_pid='' window=''
 target_copy_retries=0
 # What a target adds to a window manager's part when the window maps (target_wine.sh).
 target_window_mapped() { :; }
+# What a target needs done before each start (target_wine.sh); a failure is the start's.
+target_ready_to_start() { :; }
 program_dir=. # the folder the program starts in
 # start_quorvel LOG [VAR=VALUE...]: runs the program, waits for its window, focuses it.
 start_quorvel() {
     local log=$1
     shift
     park_pointer
+    target_ready_to_start || {
+        echo "(not started: what ran before it did not end)" >>"$log"
+        return 1
+    }
     (cd "$program_dir" && target_run "$@") >"$log" 2>&1 &
     quorvel_pid=$!
     started+=("$quorvel_pid")
@@ -22,7 +28,11 @@ start_quorvel() {
     # A program that fails to start is reported at once, not after the whole timeout.
     wait_until "$target_start_timeout" window_shown_or_program_gone
     if [ -z "$window" ]; then
-        quorvel_gone && echo "(the program ended without a window)" >>"$log"
+        if quorvel_gone; then
+            wait "$quorvel_pid"
+            echo "(the program ended without a window, exit status $?)" >>"$log"
+            forget "$quorvel_pid"
+        fi
         return 1
     fi
     target_window_mapped

@@ -65,6 +65,12 @@ caption_bar_height() {
     target_frame_dy=$((height + 1))
 }
 
+# Debian's wineserver leaves as soon as the last program has ended (-p0): it tells the
+# prefix's own processes to end and, a little later, kills what is left. A program started
+# in that moment joins a server on its way out; such a start has been seen to end at once,
+# without a window or a word. So each program starts on a settled prefix.
+target_ready_to_start() { wine_settle; }
+
 # Wine 10 takes the input focus (and with it tells the input method) only once a window
 # manager has marked the window as shown; Wine 8 did not wait for that.
 target_window_mapped() { python3 "$e2e_dir/set_wm_state.py" "$window"; }
