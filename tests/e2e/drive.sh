@@ -29,9 +29,8 @@ start_quorvel() {
     wait_until "$target_start_timeout" window_shown_or_program_gone
     if [ -z "$window" ]; then
         if quorvel_gone; then
-            wait "$quorvel_pid"
+            reap "$quorvel_pid"
             echo "(the program ended without a window, exit status $?)" >>"$log"
-            forget "$quorvel_pid"
         fi
         return 1
     fi
@@ -160,9 +159,8 @@ expect_exit_after() {
     shift
     "$@"
     if wait_until "$target_exit_timeout" quorvel_gone; then
-        wait "$quorvel_pid"
+        reap "$quorvel_pid"
         status=$?
-        forget "$quorvel_pid"
         ((status == 0)) || problem "exit status $status after $what, want 0"
     else
         problem "still running $target_exit_timeout s after $what"

@@ -59,8 +59,15 @@ stop_process() {
         kill "$pid" 2>/dev/null
         wait_until 5 all_gone "$pid" || kill -9 "$pid" 2>/dev/null
     fi
-    wait "$pid" 2>/dev/null
-    forget "$pid"
+    reap "$pid" 2>/dev/null || : # a stopped process's status tells nothing
+}
+
+# reap PID: waits for our child PID to end, forgets it and returns its exit status.
+reap() {
+    local status=0
+    wait "$1" || status=$?
+    forget "$1"
+    return $status
 }
 
 # Once reaped, a pid may be reused by someone else's process: never signal it again.
