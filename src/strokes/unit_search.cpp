@@ -2,22 +2,20 @@
 
 #include "unit_search_kernels.h"
 #include "unit_search_paths.h"
-#include "x86_vector_support.h"
+#include "vector_support.h"
 
 #include <atomic>
-#include <string_view>
-
-std::ptrdiff_t unit_search::FindPortable(const char16_t* data, std::size_t size, char16_t unit) {
-    const auto at = std::u16string_view(data, size).find(unit);
-    return at == std::u16string_view::npos ? -1 : static_cast<std::ptrdiff_t>(at);
-}
 
 const char* unit_search::PathName(Path path) {
     switch (path) {
-    case Path::Portable:
-        return "portable";
-    case Path::Sse2:
-        return "SSE2";
+    case Path::Word:
+        return "word";
+    case Path::Vector:
+#if QUORVEL_VECTOR_KERNEL
+        return QUORVEL_VECTOR_NAME;
+#else
+        return "vector";
+#endif
     case Path::Avx2:
         return "AVX2";
     case Path::Avx512Bw:
@@ -28,15 +26,17 @@ const char* unit_search::PathName(Path path) {
 
 unit_search::Kernel unit_search::PathKernel(Path path) {
     switch (path) {
-    case Path::Portable:
-        return FindPortable;
-#if QUORVEL_X86_KERNELS
-    case Path::Sse2:
-        return FindSse2;
+    case Path::Word:
+        return FindWord;
+#if QUORVEL_VECTOR_KERNEL
+    case Path::Vector:
+        return RunningVectorSupport().vector128 ? FindVector : nullptr;
+#endif
+#if QUORVEL_AVX_KERNELS
     case Path::Avx2:
-        return RunningX86VectorSupport().avx2 ? FindAvx2 : nullptr;
+        return RunningVectorSupport().avx2 ? FindAvx2 : nullptr;
     case Path::Avx512Bw:
-        return RunningX86VectorSupport().avx512bw ? FindAvx512Bw : nullptr;
+        return RunningVectorSupport().avx512bw ? FindAvx512Bw : nullptr;
 #endif
     default:
         return nullptr;
@@ -44,7 +44,7 @@ unit_search::Kernel unit_search::PathKernel(Path path) {
 }
 
 unit_search::Path unit_search::ChosenPath() {
-    Path widest = Path::Portable;
+    Path widest = Path::Word;
     for (const Path path : kPaths) {
         if (PathKernel(path) != nullptr)
             widest = path;

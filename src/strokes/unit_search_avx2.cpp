@@ -1,6 +1,6 @@
 #include "unit_search_kernels.h"
 
-#if QUORVEL_X86_KERNELS
+#if QUORVEL_AVX_KERNELS
 
 #include <bit>
 #include <cstdint>
@@ -26,7 +26,7 @@ QUORVEL_TARGET("avx2") int firstEqual(__m256i equal) {
 QUORVEL_TARGET("avx2")
 std::ptrdiff_t unit_search::FindAvx2(const char16_t* data, std::size_t size, char16_t unit) {
     if (size < kWidth)
-        return FindSse2(data, size, unit);
+        return FindVector(data, size, unit);
     const __m256i needle = _mm256_set1_epi16(static_cast<short>(unit));
     // One vector from the start, then the rest from the next 32-byte boundary on, so that
     // no load straddles two cache lines; the units read twice were found unequal.

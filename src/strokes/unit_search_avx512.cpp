@@ -1,6 +1,6 @@
 #include "unit_search_kernels.h"
 
-#if QUORVEL_X86_KERNELS
+#if QUORVEL_AVX_KERNELS
 
 #include <bit>
 #include <cstdint>

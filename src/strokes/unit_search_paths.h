@@ -10,11 +10,12 @@ namespace unit_search {
 // Same contract as FindCodeUnit: index of the first `unit` in data[0, size), or -1.
 using Kernel = std::ptrdiff_t (*)(const char16_t* data, std::size_t size, char16_t unit);
 
-// Narrowest first. Every build has Portable; the others need x86-64, and a CPU and an OS
-// that run them.
-enum class Path { Portable, Sse2, Avx2, Avx512Bw };
-inline constexpr Path kPaths[] = {Path::Portable, Path::Sse2, Path::Avx2, Path::Avx512Bw};
+// Narrowest first. Every build has Word; Vector needs a 128-bit vector unit (SSE2, NEON,
+// VSX, z13's, LSX), the AVX ones x86; each also needs a CPU and an OS that run it.
+enum class Path { Word, Vector, Avx2, Avx512Bw };
+inline constexpr Path kPaths[] = {Path::Word, Path::Vector, Path::Avx2, Path::Avx512Bw};
 
+// The path's name on this build's target, e.g. "NEON" for Vector on ARM.
 const char* PathName(Path path);
 
 // The path's kernel, or nullptr when this build lacks it or this machine cannot run it.

@@ -1,6 +1,6 @@
-#include "x86_vector_support.h"
+#include "vector_support.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 #include <cpuid.h>
 #define QUORVEL_CPUID 1
 #elif defined(_M_X64)
@@ -46,11 +46,14 @@ bool has(unsigned reg, int bit) {
     return (reg >> bit) & 1u;
 }
 
-X86VectorSupport detect() {
-    X86VectorSupport support;
-    if (cpuid(0, 0).eax < 7)
-        return support; // no leaf 7: neither AVX2 nor AVX-512
+VectorSupport detect() {
+    VectorSupport support;
+    const unsigned leaves = cpuid(0, 0).eax;
     const Registers features = cpuid(1, 0);
+    // Every x86-64 has SSE2; a 32-bit x86 says so in CPUID.
+    support.vector128 = sizeof(void*) == 8 || has(features.edx, 26);
+    if (leaves < 7)
+        return support; // no leaf 7: neither AVX2 nor AVX-512
     if (!has(features.ecx, 27) || !has(features.ecx, 28))
         return support; // no OSXSAVE (XGETBV unusable) or no AVX
     const std::uint64_t saved = savedStates();
@@ -67,16 +70,9 @@ X86VectorSupport detect() {
 
 } // namespace
 
-const X86VectorSupport& RunningX86VectorSupport() {
-    static const X86VectorSupport support = detect();
+const VectorSupport& RunningVectorSupport() {
+    static const VectorSupport support = detect();
     return support;
-}
-
-#else
-
-const X86VectorSupport& RunningX86VectorSupport() {
-    static const X86VectorSupport none;
-    return none;
 }
 
 #endif
