@@ -30,11 +30,19 @@ endfunction()
 
 quorvel_harden_compile(-fstack-protector-strong "-fstack-protector")
 quorvel_harden_compile(-fstack-clash-protection)
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
-    quorvel_harden_compile(-fcf-protection "-fcf-protection")
-    include(cmake/CetStartFiles.cmake)
-elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "aarch64|arm64")
-    quorvel_harden_compile(-mbranch-protection=standard "-mbranch-protection")
+# Control-flow protection is each target's own: x86's CET, AArch64's BTI and PAC. The
+# compiler refuses the flag of a target it does not build for, which is what decides here,
+# not the build machine (CMAKE_SYSTEM_PROCESSOR is its uname in a native build, and an
+# armhf chroot on an arm64 machine says aarch64).
+quorvel_harden_compile(-fcf-protection "-fcf-protection")
+quorvel_harden_compile(-mbranch-protection=standard "-mbranch-protection")
+include(CheckCXXSourceCompiles)
+check_cxx_source_compiles("#if !defined(__x86_64__) || defined(__ILP32__)
+#error not x86-64
+#endif
+int main() {}" QUORVEL_TARGET_X86_64)
+if(QUORVEL_TARGET_X86_64)
+    include(cmake/CetStartFiles.cmake) # Linux has shadow stacks for x86-64 programs only
 endif()
 # printf-style calls with a format that is not a literal are errors, as in Debian.
 string(FIND "${CMAKE_CXX_FLAGS}" "-Werror=format-security" format_given)
