@@ -23,7 +23,7 @@ bash "$root/tests/packaging/check_deb.sh" "$root" "$out" "$out/check"
 checked=$SECONDS
 
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
-deb=$out/quorvel_${version}_$(dpkg --print-architecture).deb
+deb=$out/quorvel_${version}_$(dpkg-architecture -qDEB_HOST_ARCH 2>/dev/null).deb
 # The null runner installs the package and the tests' dependencies here and leaves them.
 purge() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y \

@@ -12,7 +12,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 usage='usage: check_deb.sh SOURCE_DIR OUT_DIR WORK_DIR'
 source=${1:?$usage} out=${2:?$usage} work=${3:?$usage}
 need_tools dpkg dpkg-deb dpkg-parsechangelog lintian hardening-check readelf file gzip apt-get
-arch=$(dpkg --print-architecture)
+# The architecture built for: DEB_HOST_ARCH where a cross build sets it, else this machine's.
+arch=$(dpkg-architecture -qDEB_HOST_ARCH 2>/dev/null)
 version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
 
 # Lintian tags below warnings that stay, each with the reason it stays. Any other info or
@@ -27,10 +28,16 @@ rm -rf "$work" && mkdir -p "$work"
 deb=$out/quorvel_${version}_$arch.deb
 dbgsym=$out/quorvel-dbgsym_${version}_$arch.deb
 changes=$out/quorvel_${version}_$arch.changes
-for made in "$deb" "$dbgsym" "$changes"; do
+for made in "$deb" "$changes"; do
     [ -f "$made" ] || die "no $(basename "$made") in $out; there: $(ls "$out" | tr '\n' ' ')"
 done
-pass "found $(basename "$deb"), $(basename "$dbgsym"), $(basename "$changes")"
+# A build with DEB_BUILD_OPTIONS=noautodbgsym (or nostrip) makes no debug-symbol package.
+if [ -f "$dbgsym" ]; then
+    pass "found $(basename "$deb"), $(basename "$dbgsym"), $(basename "$changes")"
+else
+    dbgsym=''
+    pass "found $(basename "$deb"), $(basename "$changes"); no debug-symbol package was built"
+fi
 
 # --- control fields ---
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -114,13 +121,16 @@ grep -qxF "Upstream-Name: Quorvel" "$work/tree/usr/share/doc/quorvel/copyright" 
 pass "binary stripped, pages and changelogs compressed, shipped files are the sources'"
 
 # --- debug symbols: the dbgsym package holds the program's, by its build id ---
-build_id=$(readelf -n "$binary" | sed -n 's/^ *Build ID: *//p')
-dpkg-deb -x "$dbgsym" "$work/dbgsym" || die "dpkg-deb -x $(basename "$dbgsym") failed"
-debug_file=$work/dbgsym/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug
-if [ -n "$build_id" ] && [ -f "$debug_file" ]; then
-    pass "debug symbols of build id $build_id in $(basename "$dbgsym")"
-else
-    fail "no debug file for build id '$build_id' in $(basename "$dbgsym")"
+debug_file=''
+if [ -n "$dbgsym" ]; then
+    build_id=$(readelf -n "$binary" | sed -n 's/^ *Build ID: *//p')
+    dpkg-deb -x "$dbgsym" "$work/dbgsym" || die "dpkg-deb -x $(basename "$dbgsym") failed"
+    debug_file=$work/dbgsym/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug
+    if [ -n "$build_id" ] && [ -f "$debug_file" ]; then
+        pass "debug symbols of build id $build_id in $(basename "$dbgsym")"
+    else
+        fail "no debug file for build id '$build_id' in $(basename "$dbgsym")"
+    fi
 fi
 
 # --- lintian ---
@@ -157,7 +167,9 @@ check_hardening() {
             *"Stack clash protection: unknown, no -fstack-clash-protection instructions found")
                 producers=$(readelf --debug-dump=info "$debug" 2>/dev/null |
                     grep 'DW_AT_producer.*GNU C++')
-                if [ -z "$producers" ]; then
+                if [ -z "$debug" ]; then
+                    echo "  (no debug symbols to read the compile options from: not checked)"
+                elif [ -z "$producers" ]; then
                     fail "$program: no compile options recorded in $(basename "$debug")"
                 elif grep -qv -- '-fstack-clash-protection' <<<"$producers"; then
                     fail "$program: compiled without -fstack-clash-protection"
