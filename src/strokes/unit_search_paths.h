@@ -3,6 +3,8 @@
 // FindCodeUnit's kernels one by one, for the tests, the fuzzer and the benchmark. Internal
 // to the core: the program only calls FindCodeUnit, which picks the widest kernel once.
 
+#include "unit_search_kernels.h"
+
 #include <cstddef>
 
 namespace unit_search {
@@ -13,7 +15,15 @@ using Kernel = std::ptrdiff_t (*)(const char16_t* data, std::size_t size, char16
 // Narrowest first. Every build has Word; Vector needs a 128-bit vector unit (SSE2, NEON,
 // VSX, z13's, LSX), the AVX ones x86; each also needs a CPU and an OS that run it.
 enum class Path { Word, Vector, Avx2, Avx512Bw };
-inline constexpr Path kPaths[] = {Path::Word, Path::Vector, Path::Avx2, Path::Avx512Bw};
+// The paths this build has: its target's.
+inline constexpr Path kPaths[] = {Path::Word,
+#if QUORVEL_VECTOR_KERNEL
+                                  Path::Vector,
+#endif
+#if QUORVEL_AVX_KERNELS
+                                  Path::Avx2, Path::Avx512Bw
+#endif
+};
 
 // The path's name on this build's target, e.g. "NEON" for Vector on ARM.
 const char* PathName(Path path);
