@@ -10,36 +10,17 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# The Debian releases whose package names scripts/packages.txt knows.
-supported_releases=(12 13)
+source "$QUORVEL_ROOT/scripts/debian_release.sh"
 
-# Prints the release number (VERSION_ID) of a supported Debian, or says which are.
-debian_release() {
-    local id='' version='' name='unknown'
-    if [ -r /etc/os-release ]; then
-        id=$(. /etc/os-release && echo "${ID:-}")
-        version=$(. /etc/os-release && echo "${VERSION_ID:-}")
-        name=$(. /etc/os-release && echo "${PRETTY_NAME:-$ID $VERSION_ID}")
-    fi
-    if [ "$id" = debian ] && [[ " ${supported_releases[*]} " == *" $version "* ]]; then
-        echo "$version"
-        return
-    fi
-    echo "Quorvel's scripts set up Debian 12 (bookworm) and Debian 13 (trixie) only;" \
-        "this machine runs $name. On another system, install what scripts/packages.txt" \
-        "lists under its own names, then build with: cmake --preset default &&" \
-        "cmake --build --preset default" >&2
-    return 1
-}
-
-# The packages of scripts/packages.txt for RELEASE: comments dropped, and lines marked
-# for another release ("12: ...") left out.
+# The packages of scripts/packages.txt for RELEASE on the Debian architecture ARCH:
+# comments dropped, and lines marked for another release ("12: ...") or another
+# architecture ("amd64: ...") left out.
 wanted_packages() {
-    local release=$1 line
+    local release=$1 arch=$2 line
     while IFS= read -r line; do
         line=${line%%#*}
-        if [[ $line =~ ^[[:space:]]*([0-9]+):(.*)$ ]]; then
-            [ "${BASH_REMATCH[1]}" = "$release" ] || continue
+        if [[ $line =~ ^[[:space:]]*([a-z0-9]+):(.*)$ ]]; then
+            [ "${BASH_REMATCH[1]}" = "$release" ] || [ "${BASH_REMATCH[1]}" = "$arch" ] || continue
             line=${BASH_REMATCH[2]}
         fi
         printf '%s\n' $line
@@ -49,7 +30,7 @@ wanted_packages() {
 install_packages() {
     local release package missing=()
     release=$(debian_release) || exit 1
-    for package in $(wanted_packages "$release"); do
+    for package in $(wanted_packages "$release" "$(dpkg --print-architecture)"); do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$package")
     done
