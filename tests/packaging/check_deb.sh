@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks the Debian package that dpkg-buildpackage made (scripts/build_deb.sh): its name,
 # control fields, contents and modes, its debug symbols, lintian --pedantic on the
-# .changes, hardening-check on the program, and that apt installs, removes and purges it.
+# .changes and the source package's .dsc, hardening-check on the program, and that apt
+# installs, removes and purges it.
 # Usage: check_deb.sh SOURCE_DIR OUT_DIR WORK_DIR
-#   OUT_DIR holds what build_deb.sh put there (.deb, dbgsym .deb, .changes).
+#   OUT_DIR holds what build_deb.sh put there (.deb, dbgsym .deb, .changes, source/).
 # Installing is done as root (or with sudo); a quorvel installed before is left out of it:
 # the check then stops rather than replace it.
 set -uo pipefail
@@ -133,10 +134,13 @@ if [ -n "$dbgsym" ]; then
     fi
 fi
 
-# --- lintian ---
-lintian --pedantic --display-info --fail-on error,warning "$changes" >"$work/lintian.log" 2>&1
+# --- lintian: the binary packages, and the source package they were built from ---
+checked=("$changes")
+dsc=$(ls "$out"/source/*.dsc 2>/dev/null | head -n 1)
+[ -n "$dsc" ] && checked+=("$dsc") || fail "no source package in $out/source"
+lintian --pedantic --display-info --fail-on error,warning "${checked[@]}" >"$work/lintian.log" 2>&1
 status=$?
-echo "lintian --pedantic $(basename "$changes") (exit $status):"
+echo "lintian --pedantic ${checked[*]##*/} (exit $status):"
 sed 's/^/  /' "$work/lintian.log"
 if [ $status -ne 0 ] || grep -q '^[EW]: ' "$work/lintian.log"; then
     fail "lintian found errors or warnings"
