@@ -229,13 +229,13 @@ build() {
             local triplet
             triplet=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
             in_chroot "$build_root" "${apt[@]}" install --no-install-recommends "gcc-$triplet" \
-                "g++-$triplet" "libc6-dev:$arch" "libstdc++-dev:$arch" dpkg-cross || return 1
+                "g++-$triplet" "libc6-dev:$arch" dpkg-cross || return 1
         fi
     fi
     in_chroot "$build_root" "${apt[@]}" build-dep --no-install-recommends "${cross[@]}" \
         /build/tree || return 1
-    as_builder "$build_root" sh -c 'cd /build/tree && exec env "$@" dpkg-buildpackage -b -us -uc' \
-        _ "${options[@]}" "${cross[@]}" || return 1
+    as_builder "$build_root" sh -c 'cd /build/tree && exec "$@"' _ \
+        env "${options[@]}" dpkg-buildpackage "${cross[@]}" -b -us -uc || return 1
     deb=$(ls "$build_root"/build/quorvel_*_"$arch".deb) || return 1
     build_note="$kind, $((SECONDS - began)) s"
 }
@@ -316,7 +316,8 @@ bash "$root/scripts/build_source_package.sh" "$work/source" >"$work/source.log" 
     die "the source package did not build: $(tail -n 5 "$work/source.log")"
 dpkg-source --extract "$work"/source/*.dsc "$work/source/tree" >/dev/null 2>&1 ||
     die "the source package does not unpack"
-echo "source package: $(cd "$work/source" && sha256sum -- *.dsc *.tar.* | sed 's/^/  /')"
+echo "source package:"
+(cd "$work/source" && sha256sum -- *.dsc *.tar.* | sed 's/^/  /')
 printf '%-9s %-8s %-22s %-28s %-12s %s\n' release arch built "unit tests (passed/run)" \
     autopkgtest "look-up path"
 

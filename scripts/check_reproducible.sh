@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the released files twice from the same commit and compares them byte for byte:
-# the Debian package (and its debug symbols), quorvel.exe, the Windows zip and installer.
+# the Debian source package (.dsc, upstream and packaging tarballs), the Debian package
+# (and its debug symbols), quorvel.exe, the Windows zip and installer.
 # The first build is from a clone, the second, minutes later, from an export of the same
 # commit without .git (as a source tarball unpacks) at another path, one with a space in
 # it. Prints each file's hash from both builds; exits non-zero if any differ.
@@ -33,6 +34,7 @@ build_release() {
         echo "the Windows files of $tree did not build" >&2
         return 1
     }
+    mv "$out"/source/* "$out/" && rmdir "$out/source"
     cp "$tree/build-windows/quorvel.exe" "$out/"
     mv "$out"/windows/*.exe "$out"/windows/*.zip "$out/"
     rm -rf "$out/windows"
@@ -50,7 +52,8 @@ build_release "$second" "$work/second"
 
 status=0
 cd "$work/first"
-for file in *.deb *.exe *.zip; do
+released=(*.dsc *.tar.* *.deb *.exe *.zip)
+for file in "${released[@]}"; do
     first_hash=$(sha256sum <"$work/first/$file" | cut -d' ' -f1)
     second_hash=$(sha256sum <"$work/second/$file" 2>/dev/null | cut -d' ' -f1) || second_hash=missing
     if [ "$first_hash" = "$second_hash" ]; then
@@ -64,12 +67,13 @@ for file in *.deb *.exe *.zip; do
         fi
     fi
 done
-[ "$(ls -- *.deb *.exe *.zip | wc -l)" -ge 5 ] || {
-    echo "expected two .deb, quorvel.exe, the installer and the zip; built: $(ls)" >&2
+[ ${#released[@]} -ge 8 ] || {
+    echo "expected the .dsc, its two tarballs, two .deb, quorvel.exe, the installer and the" \
+        "zip; built: $(ls)" >&2
     status=1
 }
 if [ $status -eq 0 ]; then
-    echo "reproducible: both builds of $commit gave the same $(ls -- *.deb *.exe *.zip | wc -l) files"
+    echo "reproducible: both builds of $commit gave the same ${#released[@]} files"
 else
     echo "NOT reproducible: the two builds of $commit differ" >&2
 fi
