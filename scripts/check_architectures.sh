@@ -243,7 +243,7 @@ build() {
 # unit_tests ARCH: step b, in the tree step a left: its tests (and bench_strokes) built
 # for ARCH and run on it.
 unit_tests() {
-    local arch=$1 how=$2 triplet obj
+    local arch=$1 how=$2 triplet obj began=$SECONDS
     triplet=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
     obj=/build/tree/obj-$triplet
     local cross=()
@@ -257,7 +257,7 @@ unit_tests() {
     local status=0
     as_builder "$build_root" ctest --test-dir "$obj" -L unit --parallel "$jobs" \
         --output-on-failure --timeout 1200 >"$logs/unit.log" 2>&1 || status=$?
-    tests_note="$(unit_summary "$logs/unit.log" || echo 'no summary') ($how)"
+    tests_note="$(unit_summary "$logs/unit.log" || echo 'no summary') ($how, $((SECONDS - began)) s)"
     as_builder "$build_root" "$obj/bench/bench_strokes" --benchmark_min_time=0.05 \
         >"$logs/bench.log" 2>&1
     path=$(sed -n "s/^FindCodeUnit's path on this machine: //p" "$logs/bench.log")
@@ -281,11 +281,11 @@ make_test_root() {
         >"$logs/test-root.log" 2>&1
 }
 autopkgtest_on() {
-    local status=0
+    local status=0 began=$SECONDS
     autopkgtest --output-dir "$logs/autopkgtest" "$deb" "$work/source/tree" -- chroot "$test_root" \
         >"$logs/autopkgtest.log" 2>&1 || status=$?
     autopkgtest_note=$(awk '{ print $2 }' "$logs/autopkgtest/summary" 2>/dev/null | paste -sd' ')
-    autopkgtest_note=${autopkgtest_note:-"exit $status"}
+    autopkgtest_note="${autopkgtest_note:-"exit $status"} ($((SECONDS - began)) s)"
     [ $status -eq 0 ]
 }
 
@@ -302,14 +302,24 @@ piuparts_here() {
 results=()
 failures=0
 report() {
-    results+=("$(printf '%-9s %-8s %-22s %-28s %-12s %s' "$@")")
-    printf '%-9s %-8s %-22s %-28s %-12s %s\n' "$@"
+    results+=("$(printf '%-9s %-8s %-17s %-32s %-24s %s' "$@")")
+    printf '%-9s %-8s %-17s %-32s %-24s %s\n' "$@"
 }
-# failed STEP: counts a failure and shows the end of the step's log.
+# failed STEP LOG...: counts a failure and shows the end of the first LOG there is; keeps
+# the logs of this release and architecture.
 failed() {
+    local step=$1 log kept
+    shift
     failures=$((failures + 1))
-    echo "--- $suite $arch: $1 failed; the end of its log:" >&2
-    tail -n 25 "$2" >&2 2>/dev/null
+    kept=$(mktemp -d /var/tmp/quorvel-architectures-failed.XXXXXX)
+    cp -r "$logs" "$kept/"
+    for log; do
+        [ -s "$log" ] || continue
+        echo "--- $suite $arch: $step failed (logs in $kept); the end of ${log##*/}:" >&2
+        tail -n 25 "$log" >&2
+        return
+    done
+    echo "--- $suite $arch: $step failed (logs in $kept)" >&2
 }
 
 bash "$root/scripts/build_source_package.sh" "$work/source" >"$work/source.log" 2>&1 ||
@@ -318,7 +328,7 @@ dpkg-source --extract "$work"/source/*.dsc "$work/source/tree" >/dev/null 2>&1 |
     die "the source package does not unpack"
 echo "source package:"
 (cd "$work/source" && sha256sum -- *.dsc *.tar.* | sed 's/^/  /')
-printf '%-9s %-8s %-22s %-28s %-12s %s\n' release arch built "unit tests (passed/run)" \
+printf '%-9s %-8s %-17s %-32s %-24s %s\n' release arch built "unit tests (passed/run)" \
     autopkgtest "look-up path"
 
 for suite in "${suites[@]}"; do
@@ -348,11 +358,14 @@ for suite in "${suites[@]}"; do
         if build "$arch" >"$logs/build.log" 2>&1; then
             make_test_root "$arch" "$(test_root_packages)" &
             test_root_job=$!
-            unit_tests "$arch" "$how" >"$logs/unit-build.log" 2>&1 || failed "unit tests" "$logs/unit.log"
+            unit_tests "$arch" "$how" >"$logs/unit-build.log" 2>&1 || failed "unit tests" "$logs/unit.log" "$logs/unit-build.log"
+            waited=$SECONDS
             if wait "$test_root_job"; then
                 allow_old_release "$test_root"
                 chroot_mount "$test_root"
+                waited=$((SECONDS - waited))
                 autopkgtest_on || failed autopkgtest "$logs/autopkgtest.log"
+                ((waited < 5)) || autopkgtest_note+=" after ${waited} s for its chroot"
             else
                 autopkgtest_note='no chroot'
                 failed "the $arch chroot" "$logs/test-root.log"
