@@ -10,7 +10,8 @@
 #     configured again with its tests and run under qemu-user through binfmt_misc, where
 #     this machine cannot run the architecture's programs itself; bench_strokes, run
 #     there briefly, says which look-up path FindCodeUnit chose (its timings under qemu
-#     are emulation, not performance);
+#     are emulation, not performance); the pictures are drawn again there and compared
+#     with the committed ones;
 #  c. its autopkgtest passes on that architecture: the .deb installed with apt into a
 #     chroot of that architecture (debootstrap), the installed program driven on Xvfb;
 #     for this machine's architecture, piuparts installs, removes and purges it too.
@@ -257,7 +258,14 @@ unit_tests() {
     local status=0
     as_builder "$build_root" ctest --test-dir "$obj" -L unit --parallel "$jobs" \
         --output-on-failure --timeout 1200 >"$logs/unit.log" 2>&1 || status=$?
-    tests_note="$(unit_summary "$logs/unit.log" || echo 'no summary') ($how, $((SECONDS - began)) s)"
+    # The pictures drawn again there must show what the committed ones show.
+    local pictures=alike
+    as_builder "$build_root" ctest --test-dir "$obj" -R '^pictures_regenerate$' \
+        --output-on-failure >"$logs/pictures.log" 2>&1
+    grep -q '^100% tests passed, 0 tests failed out of 1$' "$logs/pictures.log" ||
+        { pictures=DIFFER && status=1; }
+    tests_note="$(unit_summary "$logs/unit.log" || echo 'no summary'), pictures $pictures"
+    tests_note+=" ($how, $((SECONDS - began)) s)"
     as_builder "$build_root" "$obj/bench/bench_strokes" --benchmark_min_time=0.05 \
         >"$logs/bench.log" 2>&1
     path=$(sed -n "s/^FindCodeUnit's path on this machine: //p" "$logs/bench.log")
@@ -358,7 +366,7 @@ for suite in "${suites[@]}"; do
         if build "$arch" >"$logs/build.log" 2>&1; then
             make_test_root "$arch" "$(test_root_packages)" &
             test_root_job=$!
-            unit_tests "$arch" "$how" >"$logs/unit-build.log" 2>&1 || failed "unit tests" "$logs/unit.log" "$logs/unit-build.log"
+            unit_tests "$arch" "$how" >"$logs/unit-build.log" 2>&1 || failed "unit tests" "$logs/unit.log" "$logs/pictures.log" "$logs/unit-build.log"
             waited=$SECONDS
             if wait "$test_root_job"; then
                 allow_old_release "$test_root"
