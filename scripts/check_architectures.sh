@@ -245,7 +245,8 @@ build() {
 # for ARCH and run on it.
 unit_tests() {
     local arch=$1 how=$2 triplet obj began=$SECONDS
-    triplet=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
+    # debhelper's build folder is named after the GNU type (i686-linux-gnu for i386).
+    triplet=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
     obj=/build/tree/obj-$triplet
     local cross=()
     [ "$arch" = "$host_arch" ] || cross=(-a "$arch" -Pcross)
