@@ -268,8 +268,10 @@ unit_tests() {
     tests_note="$(unit_summary "$logs/unit.log" || echo 'no summary'), pictures $pictures"
     tests_note+=" ($how, $((SECONDS - began)) s)"
     as_builder "$build_root" "$obj/bench/bench_strokes" --benchmark_min_time=0.05 \
-        >"$logs/bench.log" 2>&1
+        >"$logs/bench.log" 2>&1 || echo "bench_strokes failed: exit $?" >>"$logs/bench.log"
     path=$(sed -n "s/^FindCodeUnit's path on this machine: //p" "$logs/bench.log")
+    [ -n "$path" ] || { path='none reported' && status=1; }
+    { echo "$suite $arch ($how):" && sed -n '/^Table: /,$p' "$logs/bench.log"; } >>"$work/bench.txt"
     return $status
 }
 
@@ -311,8 +313,8 @@ piuparts_here() {
 results=()
 failures=0
 report() {
-    results+=("$(printf '%-9s %-8s %-17s %-32s %-24s %s' "$@")")
-    printf '%-9s %-8s %-17s %-32s %-24s %s\n' "$@"
+    results+=("$(printf '%-9s %-8s %-17s %-44s %-34s %s' "$@")")
+    printf '%-9s %-8s %-17s %-44s %-34s %s\n' "$@"
 }
 # failed STEP LOG...: counts a failure and shows the end of the first LOG there is; keeps
 # the logs of this release and architecture.
@@ -337,7 +339,7 @@ dpkg-source --extract "$work"/source/*.dsc "$work/source/tree" >/dev/null 2>&1 |
     die "the source package does not unpack"
 echo "source package:"
 (cd "$work/source" && sha256sum -- *.dsc *.tar.* | sed 's/^/  /')
-printf '%-9s %-8s %-17s %-32s %-24s %s\n' release arch built "unit tests (passed/run)" \
+printf '%-9s %-8s %-17s %-44s %-34s %s\n' release arch built "unit tests (passed/run)" \
     autopkgtest "look-up path"
 
 for suite in "${suites[@]}"; do
@@ -392,7 +394,12 @@ for suite in "${suites[@]}"; do
     done
 done
 
+if [ -s "$work/bench.txt" ]; then
+    echo
+    echo "=== bench_strokes on each (under qemu its timings are emulation, not performance):"
+    cat "$work/bench.txt"
+fi
 echo
-echo "=== $((${#results[@]})) releases and architectures, $failures failed (timings under qemu are emulation)"
+echo "=== ${#results[@]} releases and architectures, $failures failed"
 printf '%s\n' "${results[@]}"
 [ $failures -eq 0 ]
