@@ -61,6 +61,9 @@ done
 [ "$(id -u)" -eq 0 ] || die "runs as root: it makes chroots, mounts /proc in them and registers qemu"
 
 apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q)
+# host_apt ARGS...: apt-get on this machine, one run of this script at a time (apt's lock
+# timeout covers dpkg's lock, not the package lists').
+host_apt() { flock /run/lock/quorvel-host-apt "${apt[@]}" "$@"; }
 tools=(debootstrap:debootstrap dpkg-source:dpkg-dev autopkgtest:autopkgtest
     piuparts:piuparts python3:python3 xz:xz-utils update-binfmts:binfmt-support)
 missing=()
@@ -68,7 +71,7 @@ for tool in "${tools[@]}"; do
     command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
 done
 if ((${#missing[@]})); then
-    "${apt[@]}" update >/dev/null && "${apt[@]}" install --no-install-recommends "${missing[@]}" \
+    host_apt update >/dev/null && host_apt install --no-install-recommends "${missing[@]}" \
         >/dev/null || die "could not install ${missing[*]}"
 fi
 
@@ -151,7 +154,7 @@ runner() {
         }
     fi
     if [ ! -x "/usr/bin/qemu-$cpu-static" ]; then
-        "${apt[@]}" install --no-install-recommends qemu-user-static >/dev/null 2>&1
+        host_apt install --no-install-recommends qemu-user-static >/dev/null 2>&1
         [ -x "/usr/bin/qemu-$cpu-static" ] || {
             echo "no qemu-$cpu-static (Debian package qemu-user-static)"
             return 1
