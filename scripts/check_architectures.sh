@@ -148,7 +148,8 @@ runner() {
         return
     fi
     if [ ! -e /proc/sys/fs/binfmt_misc/status ]; then
-        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || {
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null ||
+            [ -e /proc/sys/fs/binfmt_misc/status ] || {
             echo "binfmt_misc cannot be mounted"
             return 1
         }
