@@ -317,8 +317,10 @@ piuparts_here() {
 results=()
 failures=0
 report() {
-    results+=("$(printf '%-9s %-8s %-17s %-44s %-34s %s' "$@")")
-    printf '%-9s %-8s %-17s %-44s %-34s %s\n' "$@"
+    local line
+    line=$(printf '%-9s %-8s %-17s %-44s %-34s %s' "$@" | sed 's/ *$//')
+    results+=("$line")
+    echo "$line"
 }
 # failed STEP LOG...: counts a failure and shows the end of the first LOG there is; keeps
 # the logs of this release and architecture.
