@@ -161,10 +161,11 @@ runner() {
             return 1
         }
     fi
-    [ -e "/proc/sys/fs/binfmt_misc/qemu-$cpu" ] || update-binfmts --enable "qemu-$cpu" >/dev/null 2>&1
+    local entry=/proc/sys/fs/binfmt_misc/qemu-$cpu
+    head -n 1 "$entry" 2>/dev/null | grep -qx enabled || update-binfmts --enable "qemu-$cpu" >/dev/null 2>&1
     # The F flag: the kernel opens qemu once, so that it also runs inside chroots.
-    grep -qs '^flags: .*F' "/proc/sys/fs/binfmt_misc/qemu-$cpu" || {
-        echo "qemu-$cpu is not registered with binfmt_misc (flag F)"
+    head -n 1 "$entry" 2>/dev/null | grep -qx enabled && grep -qs '^flags: .*F' "$entry" || {
+        echo "qemu-$cpu is not enabled in binfmt_misc with the flag F"
         return 1
     }
     echo qemu
