@@ -86,6 +86,7 @@ work=$(mktemp -d /var/tmp/quorvel-architectures.XXXXXX)
 chmod 755 "$work"
 cleanup() {
     local dir
+    restore_binfmts
     for dir in "$work"/*/; do
         [ -d "$dir" ] && chroot_remove "${dir%/}"
     done
@@ -139,36 +140,69 @@ served() {
 native_runner() {
     [ "$1" = "$host_arch" ] || { [ "$host_arch" = amd64 ] && [ "$1" = i386 ]; }
 }
-# runner ARCH: "native", or "qemu" once binfmt_misc hands ARCH's programs to
-# qemu-user-static; else says why not and fails.
+# runner ARCH: sets how to "native", or to "qemu" once binfmt_misc hands ARCH's programs
+# to qemu-user-static; else sets why to the reason and fails.
 runner() {
     local arch=$1 cpu=${qemu_cpus[$1]}
-    if native_runner "$arch"; then
-        echo native
-        return
-    fi
+    how=native why=''
+    native_runner "$arch" && return
+    how=qemu
     if [ ! -e /proc/sys/fs/binfmt_misc/status ]; then
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null ||
             [ -e /proc/sys/fs/binfmt_misc/status ] || {
-            echo "binfmt_misc cannot be mounted"
+            why="binfmt_misc cannot be mounted"
             return 1
         }
     fi
     if [ ! -x "/usr/bin/qemu-$cpu-static" ]; then
         host_apt install --no-install-recommends qemu-user-static >/dev/null 2>&1
         [ -x "/usr/bin/qemu-$cpu-static" ] || {
-            echo "no qemu-$cpu-static (Debian package qemu-user-static)"
+            why="no qemu-$cpu-static (Debian package qemu-user-static)"
             return 1
         }
     fi
+    older_qemu "$cpu" || return 1
     local entry=/proc/sys/fs/binfmt_misc/qemu-$cpu
+    [ ! -e "/proc/sys/fs/binfmt_misc/quorvel-$cpu" ] || entry=/proc/sys/fs/binfmt_misc/quorvel-$cpu
     head -n 1 "$entry" 2>/dev/null | grep -qx enabled || update-binfmts --enable "qemu-$cpu" >/dev/null 2>&1
     # The F flag: the kernel opens qemu once, so that it also runs inside chroots.
     head -n 1 "$entry" 2>/dev/null | grep -qx enabled && grep -qs '^flags: .*F' "$entry" || {
-        echo "qemu-$cpu is not enabled in binfmt_misc with the flag F"
+        why="qemu-$cpu is not enabled in binfmt_misc with the flag F"
         return 1
     }
-    echo qemu
+}
+
+# Debian's loong64 programs use LoongArch's vector instructions, which qemu emulates from
+# 8.1 on; Debian 12's qemu-user-static is 7.2. There Debian 13's qemu-user, from the
+# mirror, stands in for this run: its loongarch64 emulator takes the place of this
+# machine's in binfmt_misc until the script ends.
+declare -A minimum_qemu=([loongarch64]=8.1)
+version_below() { [ "$1" != "$2" ] && [ "$(printf '%s\n' "$1" "$2" | sort -V | head -n 1)" = "$1" ]; }
+replaced_binfmts=()
+older_qemu() {
+    local cpu=$1 version file conf
+    version=$("/usr/bin/qemu-$cpu-static" --version | sed -n '1s/.* version \([0-9]*\.[0-9]*\).*/\1/p')
+    [ -n "${minimum_qemu[$cpu]:-}" ] && version_below "$version" "${minimum_qemu[$cpu]}" || return 0
+    [ ! -e "/proc/sys/fs/binfmt_misc/quorvel-$cpu" ] || return 0
+    {
+        file=$(http_get "$mirror/dists/trixie/main/binary-$host_arch/Packages.xz" | xz -dc |
+            awk '/^Package: qemu-user$/ { found = 1 } found && /^Filename:/ { print $2; exit }')
+        http_get "$mirror/$file" >"$work/qemu-user.deb" && dpkg-deb -x "$work/qemu-user.deb" "$work/qemu-user" ||
+            { why="qemu $version cannot run $cpu programs, and Debian 13's qemu-user is not to be had" && return 1; }
+        # The same magic and mask, this emulator, and F (opened now, so that chroots find it).
+        conf=$(sed -e "s|^:qemu-$cpu:|:quorvel-$cpu:|" -e "s|:[^:]*:[A-Z]*\$|:$work/qemu-user/usr/bin/qemu-$cpu:F|" \
+            "$work/qemu-user/usr/share/qemu/binfmt.d/qemu-$cpu.conf")
+        [ ! -e "/proc/sys/fs/binfmt_misc/qemu-$cpu" ] || echo 0 >"/proc/sys/fs/binfmt_misc/qemu-$cpu"
+        replaced_binfmts+=("$cpu")
+        echo "$conf" >/proc/sys/fs/binfmt_misc/register
+    }
+}
+restore_binfmts() {
+    local cpu
+    for cpu in "${replaced_binfmts[@]}"; do
+        echo -1 >"/proc/sys/fs/binfmt_misc/quorvel-$cpu" 2>/dev/null
+        [ ! -e "/proc/sys/fs/binfmt_misc/qemu-$cpu" ] || echo 1 >"/proc/sys/fs/binfmt_misc/qemu-$cpu"
+    done
 }
 
 # --- chroots ---
@@ -361,8 +395,8 @@ for suite in "${suites[@]}"; do
             report "$suite" "$arch" "not served by this mirror"
             continue
         fi
-        if ! how=$(runner "$arch"); then
-            report "$suite" "$arch" "not run: $how"
+        if ! runner "$arch"; then
+            report "$suite" "$arch" "not run: $why"
             failures=$((failures + 1))
             continue
         fi
