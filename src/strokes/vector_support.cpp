@@ -8,7 +8,7 @@
 
 #if !defined(__x86_64__) && !defined(__i386__) && !defined(_M_X64)
 
-#if QUORVEL_VECTOR_KERNEL && (defined(__arm__) || defined(__s390x__) || defined(__loongarch64))
+#if defined(QUORVEL_VECTOR_AT_RUN_TIME)
 #include <sys/auxv.h>
 
 namespace {
