@@ -117,7 +117,6 @@ void printRatios(const RatioReporter& reporter) {
     const Path chosen = unit_search::ChosenPath();
     std::printf("\nTable: %zu units (%zu bytes)\n", sharedTable().size(),
                 sharedTable().size() * sizeof(char16_t));
-    std::printf("FindCodeUnit's path on this machine: %s\n", unit_search::PathName(chosen));
     for (const char* name : {"BM_LookupStrokes_Miss", "BM_LookupStrokes_LastEntry"})
         std::printf("%s / memchr pass: %s (target at most 1.10x)\n", name, ratio(name).c_str());
     std::printf("Each path's kernel alone / memchr pass:\n%-10s %6s %11s\n", "path", "miss",
@@ -137,6 +136,11 @@ void printRatios(const RatioReporter& reporter) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // First, so that it is said even where the benchmark library's CPU probe fails (under
+    // qemu-user, which shows the host's /proc/cpuinfo).
+    std::printf("FindCodeUnit's path on this machine: %s\n",
+                unit_search::PathName(unit_search::ChosenPath()));
+    std::fflush(stdout);
     benchmark::Initialize(&argc, argv);
     registerKernelBenchmarks();
     RatioReporter reporter;

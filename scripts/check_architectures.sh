@@ -310,7 +310,11 @@ unit_tests() {
         >"$logs/bench.log" 2>&1 || echo "bench_strokes failed: exit $?" >>"$logs/bench.log"
     path=$(sed -n "s/^FindCodeUnit's path on this machine: //p" "$logs/bench.log")
     [ -n "$path" ] || { path='none reported' && status=1; }
-    { echo "$suite $arch ($how):" && sed -n '/^Table: /,$p' "$logs/bench.log"; } >>"$work/bench.txt"
+    {
+        echo "$suite $arch ($how): FindCodeUnit's path: $path"
+        grep -q '^Table: ' "$logs/bench.log" && sed -n '/^Table: /,$p' "$logs/bench.log" ||
+            tail -n 4 "$logs/bench.log"
+    } >>"$work/bench.txt"
     return $status
 }
 
