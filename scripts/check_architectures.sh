@@ -349,8 +349,12 @@ autopkgtest_on() {
 piuparts_here() {
     local ignore=()
     [ "$suite" = bookworm ] || [ "$codename" != bookworm ] || ignore=(--ignore=/var/cache/debconf/tmp.ci/)
+    local status=0
     piuparts --distribution="$suite" --mirror="$mirror main" "${ignore[@]}" "$deb" \
-        >"$logs/piuparts.log" 2>&1
+        >"$logs/piuparts.log" 2>&1 || status=$?
+    { echo "$suite $arch: piuparts ${ignore[*]} (exit $status):" && tail -n 2 "$logs/piuparts.log"; } \
+        >>"$work/piuparts.txt"
+    return $status
 }
 
 results=()
@@ -439,6 +443,11 @@ for suite in "${suites[@]}"; do
     done
 done
 
+if [ -s "$work/piuparts.txt" ]; then
+    echo
+    echo "=== piuparts:"
+    cat "$work/piuparts.txt"
+fi
 if [ -s "$work/bench.txt" ]; then
     echo
     echo "=== bench_strokes on each (under qemu its timings are emulation, not performance):"
