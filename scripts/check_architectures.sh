@@ -184,18 +184,18 @@ older_qemu() {
     version=$("/usr/bin/qemu-$cpu-static" --version | sed -n '1s/.* version \([0-9]*\.[0-9]*\).*/\1/p')
     [ -n "${minimum_qemu[$cpu]:-}" ] && version_below "$version" "${minimum_qemu[$cpu]}" || return 0
     [ ! -e "/proc/sys/fs/binfmt_misc/quorvel-$cpu" ] || return 0
-    {
-        file=$(http_get "$mirror/dists/trixie/main/binary-$host_arch/Packages.xz" | xz -dc |
-            awk '/^Package: qemu-user$/ { found = 1 } found && /^Filename:/ { print $2; exit }')
-        http_get "$mirror/$file" >"$work/qemu-user.deb" && dpkg-deb -x "$work/qemu-user.deb" "$work/qemu-user" ||
-            { why="qemu $version cannot run $cpu programs, and Debian 13's qemu-user is not to be had" && return 1; }
-        # The same magic and mask, this emulator, and F (opened now, so that chroots find it).
-        conf=$(sed -e "s|^:qemu-$cpu:|:quorvel-$cpu:|" -e "s|:[^:]*:[A-Z]*\$|:$work/qemu-user/usr/bin/qemu-$cpu:F|" \
-            "$work/qemu-user/usr/share/qemu/binfmt.d/qemu-$cpu.conf")
-        [ ! -e "/proc/sys/fs/binfmt_misc/qemu-$cpu" ] || echo 0 >"/proc/sys/fs/binfmt_misc/qemu-$cpu"
-        replaced_binfmts+=("$cpu")
-        echo "$conf" >/proc/sys/fs/binfmt_misc/register
+    file=$(http_get "$mirror/dists/trixie/main/binary-$host_arch/Packages.xz" | xz -dc |
+        awk '/^Package: qemu-user$/ { found = 1 } found && /^Filename:/ { print $2; exit }')
+    http_get "$mirror/$file" >"$work/qemu-user.deb" && dpkg-deb -x "$work/qemu-user.deb" "$work/qemu-user" || {
+        why="qemu $version cannot run $cpu programs, and Debian 13's qemu-user is not to be had"
+        return 1
     }
+    # The same magic and mask, this emulator, and F (opened now, so that chroots find it).
+    conf=$(sed -e "s|^:qemu-$cpu:|:quorvel-$cpu:|" -e "s|:[^:]*:[A-Z]*\$|:$work/qemu-user/usr/bin/qemu-$cpu:F|" \
+        "$work/qemu-user/usr/share/qemu/binfmt.d/qemu-$cpu.conf")
+    [ ! -e "/proc/sys/fs/binfmt_misc/qemu-$cpu" ] || echo 0 >"/proc/sys/fs/binfmt_misc/qemu-$cpu"
+    replaced_binfmts+=("$cpu")
+    echo "$conf" >/proc/sys/fs/binfmt_misc/register
 }
 restore_binfmts() {
     local cpu
