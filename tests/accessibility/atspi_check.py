@@ -28,6 +28,9 @@ CONTROLS = [
 ]
 
 browser_log, author_address = sys.argv[1:3]
+# Set by session.sh when this runs under qemu-user, where Qt cannot start a browser.
+EMULATION = os.environ.get("QUORVEL_EMULATION", "")
+EMULATION_NO_CHILD_PROGRAMS = os.environ.get("QUORVEL_EMULATION_NO_CHILD_PROGRAMS", "")
 events = []
 passed = failed = 0
 
@@ -182,17 +185,28 @@ def main():
                 check.problem("not checked again after its Toggle action")
 
     label1 = controls.get("作者的网站")
-    with Check("Label1: a link whose Press action opens the author's page") as check:
+    action = press = None
+    with Check("Label1: a link with a Press action") as check:
         action, press, names = action_index(label1, "Press")
         if press is None:
             check.problem(f"no Press action among {names}")
-        else:
-            action.doAction(press)
-            opened = lambda: os.path.exists(browser_log) and author_address in open(browser_log).read()
-            if not pump_until(10, opened):
-                check.problem(f"the browser was not handed {author_address}")
+    name = "Label1: its Press action opens the author's page"
+    meaningless = 0
+    if EMULATION:
+        print(f"MEANINGLESS UNDER EMULATION {name}: {EMULATION_NO_CHILD_PROGRAMS}")
+        meaningless = 1
+    else:
+        with Check(name) as check:
+            if press is None:
+                check.problem("no Press action")
+            else:
+                action.doAction(press)
+                opened = lambda: os.path.exists(browser_log) and author_address in open(browser_log).read()
+                if not pump_until(10, opened):
+                    check.problem(f"the browser was not handed {author_address}")
 
-    print(f"screen_reader_linux: {passed} passed, {failed} failed")
+    unrun = f" ({meaningless} meaningless under emulation, not run)" if meaningless else ""
+    print(f"screen_reader_linux: {passed} passed, {failed} failed{unrun}")
     return 1 if failed else 0
 
 
