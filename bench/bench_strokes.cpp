@@ -90,14 +90,18 @@ void registerKernelBenchmarks() {
 
 // Prints as usual and keeps each benchmark's CPU time per iteration for the ratios: on a
 // machine shared with other work the wall clock also counts the time spent waiting for a
-// core, which no scan can help.
+// core, which no scan can help. With --benchmark_repetitions the ratios are of medians,
+// which a virtual machine's bursts of noise move least.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> nanoseconds;
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            nanoseconds[run.benchmark_name()] = run.GetAdjustedCPUTime() * 1000.0;
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
+                continue;
+            nanoseconds[run.run_name.str()] = run.GetAdjustedCPUTime() * 1000.0;
+        }
     }
 };
 
