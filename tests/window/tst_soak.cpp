@@ -163,7 +163,8 @@ private:
                     if (autoLookUp)
                         modelLookUp();
                 }
-                step = QStringLiteral("U+%1").arg(typed.text.front().unicode(), 4, 16);
+                step = QStringLiteral("U+%1").arg(uint(typed.text.front().unicode()), 4, 16,
+                                                  QLatin1Char('0'));
             }
             QString why;
             QVERIFY2(matchesModel(&why),
