@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iostream>
 #include <iterator>
 #include <new>
 #include <ostream>
@@ -102,6 +103,17 @@ TEST_P(UnitSearchPath, AgreesWithAPlainLoop) {
             ASSERT_EQ(find(data, size, kNeedle), -1) << where(offset, size);
         }
     }
+}
+
+// FindCodeUnit takes the widest path this machine runs. Said in the log, so that every
+// architecture's package build tells which path its CPU got.
+TEST(FindCodeUnitChoice, IsTheWidestPathThisMachineRuns) {
+    const Path chosen = unit_search::ChosenPath();
+    ASSERT_NE(unit_search::PathKernel(chosen), nullptr) << unit_search::PathName(chosen);
+    for (const Path path : unit_search::kPaths)
+        if (path > chosen)
+            EXPECT_EQ(unit_search::PathKernel(path), nullptr) << unit_search::PathName(path);
+    std::cout << "FindCodeUnit's path on this machine: " << unit_search::PathName(chosen) << '\n';
 }
 
 INSTANTIATE_TEST_SUITE_P(FindCodeUnit, UnitSearchPath, testing::ValuesIn(unit_search::kPaths),
