@@ -191,10 +191,10 @@ def main():
         if press is None:
             check.problem(f"no Press action among {names}")
     name = "Label1: its Press action opens the author's page"
-    meaningless = 0
+    skipped = 0
     if EMULATION:
-        print(f"MEANINGLESS UNDER EMULATION {name}: {EMULATION_NO_CHILD_PROGRAMS}")
-        meaningless = 1
+        print(f"SKIPPED {name}: {EMULATION_NO_CHILD_PROGRAMS}")
+        skipped = 1
     else:
         with Check(name) as check:
             if press is None:
@@ -205,9 +205,10 @@ def main():
                 if not pump_until(10, opened):
                     check.problem(f"the browser was not handed {author_address}")
 
-    unrun = f" ({meaningless} meaningless under emulation, not run)" if meaningless else ""
+    unrun = f", {skipped} skipped" if skipped else ""
     print(f"screen_reader_linux: {passed} passed, {failed} failed{unrun}")
-    return 1 if failed else 0
+    # 77, as CTest is told: the test is reported as skipped rather than passed.
+    return 1 if failed else 77 if skipped else 0
 
 
 sys.exit(main())
