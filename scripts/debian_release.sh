@@ -2,9 +2,11 @@
 # (setup.sh). Sourced.
 
 # The Debian releases whose package names scripts/packages.txt knows, by codename.
-declare -A supported_releases=([bookworm]=12 [trixie]=13)
+# Testing and unstable both call themselves forky, the Debian 14 to come, and share its
+# package names.
+declare -A supported_releases=([bookworm]=12 [trixie]=13 [forky]=14)
 
-# debian_release [OS_RELEASE]: prints the release number (12, 13) of a supported Debian
+# debian_release [OS_RELEASE]: prints the release number (12, 13, 14) of a supported Debian
 # or of a derivative built on one (os-release ID_LIKE=debian with a Debian release's
 # codename: Raspberry Pi OS, also its 32-bit edition, ID=raspbian), or says which
 # releases the scripts know and fails. Reads /etc/os-release by default.
@@ -29,7 +31,8 @@ debian_release() {
             return
         fi
     fi
-    echo "Quorvel's scripts set up Debian 12 (bookworm) and Debian 13 (trixie), and systems" \
+    echo "Quorvel's scripts set up Debian 12 (bookworm), Debian 13 (trixie), testing and" \
+        "unstable (forky, to be Debian 14), and systems" \
         "built on them (os-release ID_LIKE=debian with one of those codenames); this" \
         "machine runs $name. On another system, install what scripts/packages.txt lists" \
         "under its own names, then build with: cmake --preset default &&" \
