@@ -2,12 +2,11 @@
 
 #include "accessibility.h"
 #include "committed_text.h"
-#include "run_time_error.h"
+#include "handler_guard.h"
 #include "stroke_lookup.h"
 #include "text_box_colours.h"
 #include "win32_text.h"
 
-#include <exception>
 #include <string>
 
 namespace {
@@ -107,13 +106,10 @@ LRESULT CALLBACK Form1::windowProcedure(HWND window, UINT message, WPARAM wParam
     auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return form->handleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        // Nothing in a handler recovers from the platform's errors: say so and end.
-        showRunTimeError(window, error.what());
-        ExitProcess(1);
-    }
+    // Nothing in a handler recovers from the platform's errors: they end the program.
+    return guarded(
+        window, [&] { return form->handleMessage(message, wParam, lParam); },
+        [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
