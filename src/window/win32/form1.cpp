@@ -355,8 +355,12 @@ void Form1::onActivate(bool active) {
 }
 
 void Form1::onDpiChanged(UINT dpi, const RECT& suggested) {
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested place, but the exact size. Windows suggests the size WM_GETDPISCALEDSIZE
+    // gave only from Windows 10 1703 on; before, it scales the whole window, frame and all,
+    // and the client area would miss its size at the new DPI.
+    const SIZE size = windowSize(dpi);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     applyDpi(dpi);
     RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
