@@ -3,7 +3,7 @@
 # that makes an allocation fail once a given message reaches the window is driven as a
 # user and a screen reader drive it. Each time the program must show the run-time error
 # message naming the error, and end with status 1 once it is closed. Prints PASS/FAIL per
-# check, and keeps a screenshot of the first message in OUTPUT_DIR.
+# check, and keeps a screenshot of each message in OUTPUT_DIR.
 #
 # Usage: handler_faults_wine.sh FAULTY_QUORVEL_EXE MSAA_PROBE_EXE OUTPUT_DIR
 set -uo pipefail
@@ -33,7 +33,7 @@ ask_as_screen_reader() {
 }
 message_shown() { [ -n "$(find_window '^Quorvel$')" ]; }
 
-# expect_run_time_error [SCREENSHOT]: the message, read as a screen reader reads it and
+# expect_run_time_error SCREENSHOT: the message, read as a screen reader reads it and
 # closed with its OK, then the end of the program with status 1.
 expect_run_time_error() {
     local text status
@@ -43,7 +43,7 @@ expect_run_time_error() {
         stop_process "$quorvel_pid"
         return
     fi
-    [ -z "${1:-}" ] || import -window root "$out_dir/$1" || problem "no screenshot"
+    import -window root "$out_dir/$1" || problem "no screenshot"
     text=$(probe message)
     [ "$text" = "$want_message" ] || problem "the message says '$text', want '$want_message'"
     if wait_until "$target_exit_timeout" quorvel_gone; then
@@ -64,7 +64,7 @@ fault_check() {
     begin_check "$label: the run-time error message, then status 1"
     if start_quorvel_or_fail "$work/quorvel-$fault.log" QUORVEL_FAULT="$fault"; then
         "$@"
-        expect_run_time_error "${shot:-}"
+        expect_run_time_error "run-time-error-$fault.png"
     fi
     wine_settle || problem "processes of the prefix still running 60 s after"
     end_check
@@ -96,9 +96,7 @@ start_session_bus || fatal "dbus-daemon did not start"
 target_setup || fatal "the Wine prefix could not be made" "$work/wineboot.log"
 link_chinese_face || fatal "the prefix's message font could not be linked" "$work/wine-reg.log"
 
-shot=run-time-error-windows.png
 fault_check "Text1's change handler (a paste, looked up)" text1-change paste_text abcdefghijklmnopqrst
-shot=''
 fault_check "Label1's click handler" label1-click click_at 40 113
 fault_check "Text1's subclass procedure (a screen reader asks for its object)" \
     screen-reader-object ask_as_screen_reader
