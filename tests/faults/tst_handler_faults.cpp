@@ -11,7 +11,7 @@ private slots:
     void endsWithTheRunTimeErrorMessage_data() {
         QTest::addColumn<QString>("fault");
         QTest::newRow("a key typed into Text1") << "key";
-        QTest::newRow("a click on Command1 (the look-up)") << "command1";
+        QTest::newRow("a click on Command1") << "command1";
         QTest::newRow("a click on Label1 (opening the page)") << "label1";
         QTest::newRow("a paste larger than the memory left") << "paste";
         QTest::newRow("a repaint of the window") << "repaint";
