@@ -1,13 +1,12 @@
 #include "form1.h"
-
-#include <QApplication>
-#include <QMessageBox>
+#include "quorvel_application.h"
+#include "run_time_error.h"
 
 #include <cstdlib>
 #include <exception>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    QuorvelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
 
@@ -16,9 +15,7 @@ int main(int argc, char* argv[]) {
         form.load();
     } catch (const std::exception& error) {
         // Without its table the program can do nothing: say why and end.
-        QMessageBox::critical(
-            nullptr, QStringLiteral("Quorvel"),
-            QStringLiteral("运行时错误：\n%1").arg(QString::fromUtf8(error.what())));
+        showRunTimeError(nullptr, error.what());
         return EXIT_FAILURE;
     }
     form.show();

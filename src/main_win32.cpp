@@ -11,14 +11,20 @@
 namespace {
 
 int runMessageLoop(Form1& form) {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    MSG message{};
+    BOOL got;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         if (form.handleDialogKey(message))
             continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
+    if (got == -1) {
+        // No message reaches the window any more: an error like any other.
+        showRunTimeError(form.handle(), lastErrorText(L"GetMessageW"));
+        return EXIT_FAILURE;
+    }
+    return static_cast<int>(message.wParam); // the code PostQuitMessage gave
 }
 
 } // namespace

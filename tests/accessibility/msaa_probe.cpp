@@ -8,6 +8,8 @@
 //   msaa_probe watch SECONDS  "ready", then one line per focus, state, name or value
 //                             event the program raises within SECONDS: the event and
 //                             the line of the object it names
+//   msaa_probe message        the text of the program's message box titled Quorvel, as
+//                             a screen reader reads its static text, then presses OK
 //
 // Exits 1 with a message on standard error when the window or an answer is missing.
 #include "form_builder.h"
@@ -207,6 +209,33 @@ void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LO
     VariantClear(&child);
 }
 
+BOOL CALLBACK addStaticText(HWND child, LPARAM texts) {
+    wchar_t className[16] = L"";
+    GetClassNameW(child, className, 16);
+    // Sent, not GetWindowTextW: that reads no control of another process.
+    const auto length = static_cast<size_t>(SendMessageW(child, WM_GETTEXTLENGTH, 0, 0));
+    if (_wcsicmp(className, L"Static") != 0 || length == 0)
+        return TRUE;
+    std::wstring text(length + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(child, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()))));
+    auto& all = *reinterpret_cast<std::wstring*>(texts);
+    all += (all.empty() ? L"" : L"\n") + text;
+    return TRUE;
+}
+
+int readMessageBox() {
+    HWND box = FindWindowW(L"#32770", L"Quorvel");
+    if (!box)
+        fail(L"no message box \"Quorvel\"");
+    std::wstring texts;
+    EnumChildWindows(box, addStaticText, reinterpret_cast<LPARAM>(&texts));
+    print(texts);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    return 0;
+}
+
 int watchEvents(double seconds) {
     DWORD process = 0;
     GetWindowThreadProcessId(findForm(), &process);
@@ -238,5 +267,7 @@ int wmain(int argc, wchar_t* argv[]) {
         return doDefaultAction(argv[2]);
     if (command == L"watch" && argc == 3)
         return watchEvents(_wtof(argv[2]));
-    fail(L"usage: msaa_probe controls | do NAME | watch SECONDS");
+    if (command == L"message" && argc == 2)
+        return readMessageBox();
+    fail(L"usage: msaa_probe controls | do NAME | watch SECONDS | message");
 }

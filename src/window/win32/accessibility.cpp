@@ -1,9 +1,9 @@
 #include "accessibility.h"
 
+#include "handler_guard.h"
 #include "system_library.h"
 #include "win32_text.h"
 
-#include <new>
 #include <string>
 #include <utility>
 
@@ -103,25 +103,33 @@ public:
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
-    // IAccessible: what the layout says about the control itself.
+    // IAccessible: what the layout says about the control itself. These run the window's
+    // own code for COM, so each answers through the guard; the methods further down only
+    // hand the question on to Windows' object.
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
-        if (!isSelf(child))
-            return standard_->get_accName(child, name);
-        return answerText(toWide(layout().accessibleName), name);
+        return guardedAnswer([&] {
+            if (!isSelf(child))
+                return standard_->get_accName(child, name);
+            return answerText(toWide(layout().accessibleName), name);
+        });
     }
     STDMETHODIMP get_accDescription(VARIANT child, BSTR* description) override {
-        if (!isSelf(child))
-            return standard_->get_accDescription(child, description);
-        return answerText(toWide(layout().toolTip), description);
+        return guardedAnswer([&] {
+            if (!isSelf(child))
+                return standard_->get_accDescription(child, description);
+            return answerText(toWide(layout().toolTip), description);
+        });
     }
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
-        if (!isSelf(child))
-            return standard_->get_accRole(child, role);
-        if (!role)
-            return E_POINTER;
-        role->vt = VT_I4;
-        role->lVal = roleOf(layout().kind);
-        return S_OK;
+        return guardedAnswer([&] {
+            if (!isSelf(child))
+                return standard_->get_accRole(child, role);
+            if (!role)
+                return E_POINTER;
+            role->vt = VT_I4;
+            role->lVal = roleOf(layout().kind);
+            return S_OK;
+        });
     }
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override;
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override;
@@ -174,6 +182,11 @@ public:
 private:
     ~AccessibleControl() { standard_->Release(); }
 
+    // An error ends the program; while its message is up, a question simply fails.
+    template <typename Answer> HRESULT guardedAnswer(Answer&& answer) {
+        return guarded(control_, answer, [] { return E_FAIL; });
+    }
+
     // A question about the control itself, while it exists: a screen reader may keep the
     // object longer than the window, and then Windows' object answers that it is gone.
     bool isSelf(const VARIANT& child) const {
@@ -190,40 +203,44 @@ private:
 };
 
 STDMETHODIMP AccessibleControl::get_accState(VARIANT child, VARIANT* state) {
-    const HRESULT result = standard_->get_accState(child, state);
-    if (FAILED(result) || !isSelf(child) || state->vt != VT_I4)
+    return guardedAnswer([&] {
+        const HRESULT result = standard_->get_accState(child, state);
+        if (FAILED(result) || !isSelf(child) || state->vt != VT_I4)
+            return result;
+        switch (layout().kind) {
+        case ControlKind::InputBox:
+            break;
+        case ControlKind::ResultBox:
+            state->lVal |= STATE_SYSTEM_READONLY;
+            break;
+        case ControlKind::PictureButton:
+            if (layout().isDefault)
+                state->lVal |= STATE_SYSTEM_DEFAULT;
+            break;
+        case ControlKind::PictureToggle:
+            if (facts_.toggleIsOn())
+                state->lVal |= STATE_SYSTEM_CHECKED;
+            else
+                state->lVal &= ~STATE_SYSTEM_CHECKED;
+            break;
+        case ControlKind::LinkLabel:
+            state->lVal |= STATE_SYSTEM_LINKED;
+            break;
+        }
         return result;
-    switch (layout().kind) {
-    case ControlKind::InputBox:
-        break;
-    case ControlKind::ResultBox:
-        state->lVal |= STATE_SYSTEM_READONLY;
-        break;
-    case ControlKind::PictureButton:
-        if (layout().isDefault)
-            state->lVal |= STATE_SYSTEM_DEFAULT;
-        break;
-    case ControlKind::PictureToggle:
-        if (facts_.toggleIsOn())
-            state->lVal |= STATE_SYSTEM_CHECKED;
-        else
-            state->lVal &= ~STATE_SYSTEM_CHECKED;
-        break;
-    case ControlKind::LinkLabel:
-        state->lVal |= STATE_SYSTEM_LINKED;
-        break;
-    }
-    return result;
+    });
 }
 
 STDMETHODIMP AccessibleControl::get_accValue(VARIANT child, BSTR* value) {
-    if (!isSelf(child))
+    return guardedAnswer([&] {
+        if (!isSelf(child))
+            return standard_->get_accValue(child, value);
+        if (isTextBox(layout().kind))
+            return answerText(toWide(windowText(control_)), value);
+        if (layout().kind == ControlKind::LinkLabel)
+            return answerText(toWide(kAuthorAddress), value); // where the link leads
         return standard_->get_accValue(child, value);
-    if (isTextBox(layout().kind))
-        return answerText(toWide(windowText(control_)), value);
-    if (layout().kind == ControlKind::LinkLabel)
-        return answerText(toWide(kAuthorAddress), value); // where the link leads
-    return standard_->get_accValue(child, value);
+    });
 }
 
 const wchar_t* AccessibleControl::defaultAction() const {
@@ -242,25 +259,29 @@ const wchar_t* AccessibleControl::defaultAction() const {
 }
 
 STDMETHODIMP AccessibleControl::get_accDefaultAction(VARIANT child, BSTR* action) {
-    const wchar_t* name = isSelf(child) ? defaultAction() : nullptr;
-    if (!name)
-        return standard_->get_accDefaultAction(child, action);
-    return answerText(name, action);
+    return guardedAnswer([&] {
+        const wchar_t* name = isSelf(child) ? defaultAction() : nullptr;
+        if (!name)
+            return standard_->get_accDefaultAction(child, action);
+        return answerText(name, action);
+    });
 }
 
 STDMETHODIMP AccessibleControl::accDoDefaultAction(VARIANT child) {
-    if (!isSelf(child) || !defaultAction())
-        return standard_->accDoDefaultAction(child);
-    if (!IsWindowEnabled(control_))
-        return E_FAIL;
-    // What the window gets from a click. Posted: the caller gets its answer first, even
-    // from a button that ends the program or a link that shows a message box.
-    const WORD clicked = layout().kind == ControlKind::LinkLabel ? STN_CLICKED : BN_CLICKED;
-    const WPARAM command = MAKEWPARAM(GetDlgCtrlID(control_), clicked);
-    return PostMessageW(GetParent(control_), WM_COMMAND, command,
-                        reinterpret_cast<LPARAM>(control_))
-               ? S_OK
-               : E_FAIL;
+    return guardedAnswer([&] {
+        if (!isSelf(child) || !defaultAction())
+            return standard_->accDoDefaultAction(child);
+        if (!IsWindowEnabled(control_))
+            return E_FAIL;
+        // What the window gets from a click. Posted: the caller gets its answer first, even
+        // from a button that ends the program or a link that shows a message box.
+        const WORD clicked = layout().kind == ControlKind::LinkLabel ? STN_CLICKED : BN_CLICKED;
+        const WPARAM command = MAKEWPARAM(GetDlgCtrlID(control_), clicked);
+        return PostMessageW(GetParent(control_), WM_COMMAND, command,
+                            reinterpret_cast<LPARAM>(control_))
+                   ? S_OK
+                   : E_FAIL;
+    });
 }
 
 // The control's client object for WM_GETOBJECT, or 0 to leave the answer to Windows.
@@ -269,11 +290,8 @@ LRESULT clientObject(HWND control, const ControlFacts& facts, WPARAM flags) {
     if (FAILED(oleacc::CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
                                                  reinterpret_cast<void**>(&standard))))
         return 0;
-    auto* object = new (std::nothrow) AccessibleControl(control, facts, standard);
-    if (!object) {
-        standard->Release();
-        return 0;
-    }
+    // Should this fail, the error ends the program (through the subclass procedure's guard).
+    auto* object = new AccessibleControl(control, facts, standard);
     const LRESULT result =
         oleacc::LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object));
     object->Release();
@@ -281,8 +299,10 @@ LRESULT clientObject(HWND control, const ControlFacts& facts, WPARAM flags) {
 }
 
 LRESULT CALLBACK controlAnsweringScreenReaders(HWND control, UINT message, WPARAM wParam,
-                                               LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    auto& facts = *reinterpret_cast<ControlFacts*>(data);
+                                               LPARAM lParam, UINT_PTR, DWORD_PTR data);
+
+LRESULT handleMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                      ControlFacts& facts) {
     switch (message) {
     case WM_GETOBJECT:
         // lParam is a 32-bit object identifier, however wide the parameter.
@@ -297,6 +317,14 @@ LRESULT CALLBACK controlAnsweringScreenReaders(HWND control, UINT message, WPARA
         break;
     }
     return comctl32::DefSubclassProc(control, message, wParam, lParam);
+}
+
+LRESULT CALLBACK controlAnsweringScreenReaders(HWND control, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto& facts = *reinterpret_cast<ControlFacts*>(data);
+    return guarded(
+        control, [&] { return handleMessage(control, message, wParam, lParam, facts); },
+        [&] { return comctl32::DefSubclassProc(control, message, wParam, lParam); });
 }
 
 } // namespace

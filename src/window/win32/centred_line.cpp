@@ -1,5 +1,6 @@
 #include "centred_line.h"
 
+#include "handler_guard.h"
 #include "system_library.h"
 
 namespace {
@@ -58,8 +59,9 @@ bool inPadding(HWND edit, const Padding& padding, POINT screen) {
 }
 
 LRESULT CALLBACK editWithCentredLine(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR, DWORD_PTR data) {
-    auto& padding = *reinterpret_cast<Padding*>(data);
+                                     UINT_PTR, DWORD_PTR data);
+
+LRESULT handleMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, Padding& padding) {
     switch (message) {
     case WM_NCCALCSIZE: {
         const LRESULT result = comctl32::DefSubclassProc(edit, message, wParam, lParam);
@@ -94,6 +96,14 @@ LRESULT CALLBACK editWithCentredLine(HWND edit, UINT message, WPARAM wParam, LPA
         break;
     }
     return comctl32::DefSubclassProc(edit, message, wParam, lParam);
+}
+
+LRESULT CALLBACK editWithCentredLine(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR data) {
+    auto& padding = *reinterpret_cast<Padding*>(data);
+    return guarded(
+        edit, [&] { return handleMessage(edit, message, wParam, lParam, padding); },
+        [&] { return comctl32::DefSubclassProc(edit, message, wParam, lParam); });
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "committed_text.h"
 
+#include "handler_guard.h"
 #include "system_library.h"
 
 #include <imm.h>
@@ -36,8 +37,7 @@ void setComposing(HWND edit, DWORD_PTR composing) {
     comctl32::SetWindowSubclass(edit, editWithWholeCommits, kSubclassId, composing);
 }
 
-LRESULT CALLBACK editWithWholeCommits(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR, DWORD_PTR composing) {
+LRESULT handleMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR composing) {
     switch (message) {
     case WM_IME_STARTCOMPOSITION:
     case WM_IME_ENDCOMPOSITION:
@@ -67,6 +67,13 @@ LRESULT CALLBACK editWithWholeCommits(HWND edit, UINT message, WPARAM wParam, LP
         break;
     }
     return comctl32::DefSubclassProc(edit, message, wParam, lParam);
+}
+
+LRESULT CALLBACK editWithWholeCommits(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR composing) {
+    return guarded(
+        edit, [&] { return handleMessage(edit, message, wParam, lParam, composing); },
+        [&] { return comctl32::DefSubclassProc(edit, message, wParam, lParam); });
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "dpi.h"
 #include "win32_text.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <map>
 
 namespace {
@@ -20,8 +22,9 @@ constexpr std::array<LookAlikes, 3> kLookAlikes{{
     {L"楷体_GB2312", {L"楷体", L"KaiTi", L"AR PL UKai CN", L"AR PL UKai TW"}},
 }};
 
+// Filled in a callback of gdi32, through which no exception may pass: a plain array.
 struct FirstFace {
-    std::wstring name;
+    wchar_t name[LF_FACESIZE] = {};
 };
 
 int CALLBACK noteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -32,7 +35,8 @@ int CALLBACK noteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 int CALLBACK noteFirstHorizontal(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM first) {
     if (font->lfFaceName[0] == L'@') // the same face turned for vertical text
         return 1;
-    reinterpret_cast<FirstFace*>(first)->name = font->lfFaceName;
+    std::copy(std::begin(font->lfFaceName), std::end(font->lfFaceName),
+              reinterpret_cast<FirstFace*>(first)->name);
     return 0;
 }
 

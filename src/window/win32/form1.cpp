@@ -2,12 +2,11 @@
 
 #include "accessibility.h"
 #include "committed_text.h"
-#include "run_time_error.h"
+#include "handler_guard.h"
 #include "stroke_lookup.h"
 #include "text_box_colours.h"
 #include "win32_text.h"
 
-#include <exception>
 #include <string>
 
 namespace {
@@ -107,13 +106,10 @@ LRESULT CALLBACK Form1::windowProcedure(HWND window, UINT message, WPARAM wParam
     auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return form->handleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        // Nothing in a handler recovers from the platform's errors: say so and end.
-        showRunTimeError(window, error.what());
-        ExitProcess(1);
-    }
+    // Nothing in a handler recovers from the platform's errors: they end the program.
+    return guarded(
+        window, [&] { return form->handleMessage(message, wParam, lParam); },
+        [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -359,8 +355,12 @@ void Form1::onActivate(bool active) {
 }
 
 void Form1::onDpiChanged(UINT dpi, const RECT& suggested) {
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested place, but the exact size. Windows suggests the size WM_GETDPISCALEDSIZE
+    // gave only from Windows 10 1703 on; before, it scales the whole window, frame and all,
+    // and the client area would miss its size at the new DPI.
+    const SIZE size = windowSize(dpi);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     applyDpi(dpi);
     RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }

@@ -9,6 +9,7 @@ endif()
 if(NOT output MATCHES "APPLICATION: Quorvel 1\\.00\n")
     message(FATAL_ERROR "the program does not name itself Quorvel 1.00")
 endif()
-if(NOT output MATCHES "MESSAGE BOX: 运行时错误" OR NOT output MATCHES "${EXPECT}")
+if(NOT output MATCHES "MESSAGE TITLE: Quorvel\n" OR NOT output MATCHES "MESSAGE BOX: 运行时错误"
+   OR NOT output MATCHES "${EXPECT}")
     message(FATAL_ERROR "no run-time error message naming '${EXPECT}'")
 endif()

@@ -1,5 +1,5 @@
-// Linked into test builds of the program: prints the text of the first message box the
-// program shows and closes it, so a test can read what a user would have been told.
+// Linked into test builds of the program: prints the title and text of the first message
+// box the program shows and closes it, so a test can read what a user would have been told.
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -15,6 +15,7 @@ void startReporter() {
             // By now main() has named the application, as the desktop and tools see it.
             std::printf("APPLICATION: %s %s\n", qPrintable(QCoreApplication::applicationName()),
                         qPrintable(QCoreApplication::applicationVersion()));
+            std::printf("MESSAGE TITLE: %s\n", qPrintable(box->windowTitle()));
             std::printf("MESSAGE BOX: %s\n", qPrintable(box->text()));
             std::fflush(stdout);
             box->accept();
