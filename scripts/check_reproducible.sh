@@ -1,80 +1,64 @@
 #!/usr/bin/env bash
-# Builds the released files twice from the same commit and compares them byte for byte:
-# the Debian source package (.dsc, upstream and packaging tarballs), the Debian package
-# (and its debug symbols), quorvel.exe, the Windows zip and installer.
-# The first build is from a clone, the second, minutes later, from an export of the same
-# commit without .git (as a source tarball unpacks) at another path, one with a space in
-# it. Prints each file's hash from both builds; exits non-zero if any differ.
-# Usage: check_reproducible.sh [WORK_DIR]   (default: a new folder in /var/tmp, removed after)
+# Builds the released files twice with reprotest and compares them byte for byte; the
+# second build varies all that reprotest varies: time (faketime), build path, user and
+# group, umask, locale, time zone, CPU count, file order (disorderfs), host and domain
+# name, home, kernel personality, exec path, environment and ASLR. diffoscope shows any
+# difference. Two runs, on this machine's release and toolchains:
+#  - the Debian package (.deb and its debug symbols), from the source package;
+#  - the Windows files (quorvel.exe, the installer and the zip), from the commit's upstream
+#    tarball, the same files a release would publish.
+# The source package itself, made by hand (scripts/make_orig_tarball.sh), is made again from
+# an export of itself and compared first.
+# As root, in a mount namespace of its own, so that what disorderfs mounts ends with it.
+# Usage: check_reproducible.sh
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+[ "$(id -u)" -eq 0 ] || { echo "check_reproducible.sh runs as root" >&2 && exit 2; }
+[ -n "${QUORVEL_PRIVATE_MOUNTS:-}" ] ||
+    exec env QUORVEL_PRIVATE_MOUNTS=1 unshare --mount --propagation private bash "$0" "$@"
+source "$root/scripts/debian_tools.sh"
+install_tools reprotest diffoscope-minimal disorderfs faketime locales-all sudo dpkg-dev
+make_builder
+source "$root/scripts/setup.sh" # the build tools, as the test command has them
 
-repo=$QUORVEL_ROOT
-if [ $# -gt 0 ]; then
-    work=$1
-    mkdir -p "$work"
+work=$(mktemp -d /var/tmp/quorvel-reproducible.XXXXXX)
+trap 'rm -rf --one-file-system "$work"' EXIT
+cd "$work"
+bash "$root/scripts/build_source_package.sh" source >/dev/null
+# The source package again, from what it unpacks to (an export without .git) at another
+# path, one with a space in it: the same files.
+dpkg-source -x source/*.dsc "an export" >/dev/null
+bash "an export/scripts/build_source_package.sh" again >/dev/null
+if diffoscope --text diffoscope-source.txt source again >/dev/null; then
+    echo "reproducible: the source package ($(cd source && echo *)), made again from its export"
 else
-    work=$(mktemp -d /var/tmp/quorvel-reproducible.XXXXXX)
-    trap 'rm -rf "$work"' EXIT
+    echo "NOT reproducible: the source package made again from its export:" && head -n 40 diffoscope-source.txt
+    exit 1
 fi
-commit=$(git -C "$repo" rev-parse HEAD)
-
-# build_release TREE OUT: every released file of TREE into OUT.
-build_release() {
-    local tree=$1 out=$2 began=$SECONDS
-    mkdir -p "$out"
-    DEB_BUILD_OPTIONS=nocheck bash "$tree/scripts/build_deb.sh" "$out" >"$out.deb.log" 2>&1 || {
-        tail -n 30 "$out.deb.log"
-        echo "the Debian package of $tree did not build" >&2
-        return 1
-    }
-    (cd "$tree" && cmake --preset windows && cmake --build --preset windows --target quorvel \
-        --parallel "$(nproc)" && cd build-windows && cpack -B "$out/windows") >"$out.windows.log" 2>&1 || {
-        tail -n 30 "$out.windows.log"
-        echo "the Windows files of $tree did not build" >&2
-        return 1
-    }
-    mv "$out"/source/* "$out/" && rmdir "$out/source"
-    cp "$tree/build-windows/quorvel.exe" "$out/"
-    mv "$out"/windows/*.exe "$out"/windows/*.zip "$out/"
-    rm -rf "$out/windows"
-    echo "=== built $tree in $((SECONDS - began)) s"
-}
-
-first=$work/clone second="$work/source tarball"
-git clone -q "$repo" "$first"
-git -C "$first" checkout -q "$commit"
-mkdir -p "$second"
-git -C "$repo" archive "$commit" | tar -x -C "$second"
-
-build_release "$first" "$work/first"
-build_release "$second" "$work/second"
+chmod -R a+rX .
 
 status=0
-cd "$work/first"
-released=(*.dsc *.tar.* *.deb *.exe *.zip)
-for file in "${released[@]}"; do
-    first_hash=$(sha256sum <"$work/first/$file" | cut -d' ' -f1)
-    second_hash=$(sha256sum <"$work/second/$file" 2>/dev/null | cut -d' ' -f1) || second_hash=missing
-    if [ "$first_hash" = "$second_hash" ]; then
-        echo "same       $first_hash  $file"
+# reproducible WHAT REPROTEST_ARGUMENT...: one reprotest run, its verdict and its time.
+reproducible() {
+    local what=$1 started=$SECONDS
+    shift
+    if reprotest --vary=+all --vary=user_group.available+="$builder:$builder" \
+        --vary=domain_host.use_sudo=1 --store-dir="$work/$what" "$@" >"$what.log" 2>&1; then
+        echo "reproducible: $what ($((SECONDS - started)) s):"
+        sed -n '/^=======* Reproduction successful/,$p' "$what.log" | sed '1d; s/^/  /'
     else
-        echo "DIFFERENT  $first_hash  $file (first build)"
-        echo "           ${second_hash:-missing}  $file (second build)"
+        echo "NOT reproducible: $what ($((SECONDS - started)) s); the end of reprotest's output:"
+        tail -n 60 "$what.log"
         status=1
-        if command -v diffoscope >/dev/null && [ -f "$work/second/$file" ]; then
-            diffoscope --text - "$work/first/$file" "$work/second/$file" | head -n 60 || true
-        fi
     fi
-done
-[ ${#released[@]} -ge 8 ] || {
-    echo "expected the .dsc, its two tarballs, two .deb, quorvel.exe, the installer and the" \
-        "zip; built: $(ls)" >&2
-    status=1
 }
-if [ $status -eq 0 ]; then
-    echo "reproducible: both builds of $commit gave the same ${#released[@]} files"
-else
-    echo "NOT reproducible: the two builds of $commit differ" >&2
-fi
+
+export DEB_BUILD_OPTIONS=nocheck
+reproducible "the Debian package" --build-command="dpkg-source -x *.dsc tree && cd tree &&
+    dpkg-buildpackage --no-sign -b -Pnocheck" --source-root=source '*.deb'
+
+mkdir upstream && tar -xzf source/*.orig.tar.gz -C upstream --strip-components=1
+reproducible "the Windows files" --source-root=upstream "cmake --preset windows -DBUILD_TESTING=OFF &&
+    cmake --build --preset windows --target quorvel && cd build-windows && cpack -B ../release" \
+    'build-windows/quorvel.exe release/*.exe release/*.zip'
 exit $status

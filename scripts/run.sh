@@ -3,6 +3,7 @@
 # virtual X server, saves a screenshot and ends.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+build_preset default
 
 program=$QUORVEL_BUILD/quorvel
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

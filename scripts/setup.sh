@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of scripts/packages.txt that are missing, then configures
-# and builds Quorvel out of source in build/. Sourced by run.sh and test.sh.
+# Installs the Debian packages of scripts/packages.txt that are missing, and offers
+# build_preset to configure and build Quorvel out of source (the "default" preset in
+# build/). Sourced by run.sh, test.sh and check_reproducible.sh.
 set -euo pipefail
 
 QUORVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -43,10 +44,9 @@ install_packages() {
     fi
 }
 
-# Configures and builds one of the presets of CMakePresets.json.
+# build_preset PRESET [CMAKE_OPTION...]: configures and builds one of CMakePresets.json's.
 build_preset() {
-    (cd "$QUORVEL_ROOT" && cmake --preset "$1" && cmake --build --preset "$1" --parallel "$(nproc)")
+    (cd "$QUORVEL_ROOT" && cmake --preset "$@" && cmake --build --preset "$1" --parallel "$(nproc)")
 }
 
 install_packages
-build_preset default
