@@ -76,6 +76,7 @@ expected_files=(
     usr/share/applications/quorvel.desktop
     usr/share/metainfo/"$metainfo"
     usr/share/man/man1/quorvel.1.gz
+    usr/share/man/zh_CN/man1/quorvel.1.gz
     usr/share/doc/quorvel/copyright
     usr/share/doc/quorvel/changelog.gz
     usr/share/doc/quorvel/changelog.Debian.gz
