@@ -52,7 +52,7 @@ find_program(QUORVEL_GZIP gzip REQUIRED)
 # The copyright file and the changelog are installed by debhelper in a package build,
 # which names the changelog as Debian does; a plain install copies them itself.
 option(QUORVEL_INSTALL_DOC_FILES "Install the copyright file and the changelog" ON)
-set(QUORVEL_GZIPPED quorvel.1)
+set(QUORVEL_GZIPPED quorvel.1 quorvel.zh_CN.1)
 if(QUORVEL_INSTALL_DOC_FILES)
     list(APPEND QUORVEL_GZIPPED changelog)
 endif()
@@ -71,6 +71,9 @@ add_custom_target(quorvel_packaging_docs ALL DEPENDS ${QUORVEL_GZIPPED})
 
 install(FILES ${PROJECT_BINARY_DIR}/packaging/quorvel.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The Chinese manual page, where man finds it for a Chinese locale or `man -L zh_CN`.
+install(FILES ${PROJECT_BINARY_DIR}/packaging/quorvel.zh_CN.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/zh_CN/man1 RENAME quorvel.1.gz)
 if(QUORVEL_INSTALL_DOC_FILES)
     # The package name, not PROJECT_NAME as CMAKE_INSTALL_DOCDIR would have it.
     install(FILES ${PROJECT_SOURCE_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz

@@ -89,9 +89,9 @@ set(CPACK_NSIS_URL_INFO_ABOUT https://example.org/quorvel)
 set(CPACK_NSIS_CONTACT quorvel@example.org)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
-# An installed copy is removed first, silently under /S (its question defaults to yes),
-# so that installing again upgrades in place and leaves no file of the old version.
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# An installed copy is removed first, after a question in the user's language, silently
+# under /S (packaging/quorvel-installer.nsh.in), so that installing again upgrades in place.
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "Call QuorvelRemoveInstalled")
 
 # Start-menu shortcut: the clover icon from quorvel.exe, the description as its comment.
 quorvel_nsis_string(QUORVEL_NSIS_DESCRIPTION "${PROJECT_DESCRIPTION}")
@@ -113,8 +113,9 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
     "\${GetSize} \"$INSTDIR\" \"/S=0K\" $0 $1 $2
   WriteRegDWORD SHCTX \"${QUORVEL_NSIS_UNINSTALL_KEY}\" \"EstimatedSize\" \"$0\"")
 
-# What the template has no variable for (target, version information) is in a script
-# that makensis reads first. Its four-part version comes from PROJECT_VERSION.
+# What the template has no variable for (target, version information, the order of its
+# languages, the upgrade question) is in a script that makensis reads first. Its four-part
+# version comes from PROJECT_VERSION.
 set(QUORVEL_VI_VERSION "${PROJECT_VERSION_MAJOR}")
 foreach(part MINOR PATCH TWEAK)
     if("${PROJECT_VERSION_${part}}" STREQUAL "")
