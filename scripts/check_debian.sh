@@ -224,4 +224,7 @@ for arch in "${arches[@]}"; do
 done
 grep -qs FAIL "results/$host_arch.piuparts" && { echo "--- piuparts.log:" && tail -n 25 piuparts.log; }
 echo "=== check_debian.sh $suite: ${#arches[@]} architectures, $failures failed, in $(took $began)"
-((failures == 0))
+((failures == 0)) && exit
+# The logs stay where a failure can be looked into; the tarballs go.
+rm -f ./*.tar.gz
+mv "$work" "$work.failed" && echo "the logs are in $work.failed" && exit 1
