@@ -113,8 +113,8 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
     "\${GetSize} \"$INSTDIR\" \"/S=0K\" $0 $1 $2
   WriteRegDWORD SHCTX \"${QUORVEL_NSIS_UNINSTALL_KEY}\" \"EstimatedSize\" \"$0\"")
 
-# What the template has no variable for (target, version information, the order of its
-# languages, the upgrade question) is in a script that makensis reads first. Its four-part
+# What the template has no variable for (target, version information, the Chinese the
+# installer speaks, the upgrade question) is in a script that makensis reads first. Its four-part
 # version comes from PROJECT_VERSION.
 set(QUORVEL_VI_VERSION "${PROJECT_VERSION_MAJOR}")
 foreach(part MINOR PATCH TWEAK)
@@ -132,5 +132,28 @@ configure_file(${QUORVEL_PACKAGING_DIR}/quorvel-installer.nsh.in ${QUORVEL_INSTA
 # CPack splits this at blanks and takes a backslash as escaping the next character.
 string(REPLACE " " "\\ " QUORVEL_INSTALLER_HEADER_ARGUMENT "${QUORVEL_INSTALLER_HEADER}")
 set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-X!include\\ \\\"${QUORVEL_INSTALLER_HEADER_ARGUMENT}\\\"")
+
+# The Chinese of the installer and the uninstaller can only be chosen in .onInit and
+# un.onInit, which CPack's template defines with no way in. CPack gets a copy of its
+# template in which each calls the header's QuorvelChooseLanguage first: CPack takes a
+# template in CPACK_MODULE_PATH over its own.
+function(quorvel_nsis_call_first template callback function)
+    set(line "\nFunction ${callback}\n")
+    string(FIND "${${template}}" "${line}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "CPack's NSIS template has no ${callback} to call ${function} in")
+    endif()
+    string(REPLACE "${line}" "${line}  Call ${function}\n" text "${${template}}")
+    set(${template} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(QUORVEL_NSIS_TEMPLATE_DIR ${QUORVEL_WINDOWS_PACKAGING_DIR}/cpack-templates)
+file(READ ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in QUORVEL_NSIS_TEMPLATE)
+quorvel_nsis_call_first(QUORVEL_NSIS_TEMPLATE .onInit QuorvelChooseLanguage)
+quorvel_nsis_call_first(QUORVEL_NSIS_TEMPLATE un.onInit un.QuorvelChooseLanguage)
+file(WRITE ${QUORVEL_NSIS_TEMPLATE_DIR}/NSIS.template.in "${QUORVEL_NSIS_TEMPLATE}")
+set(CPACK_MODULE_PATH ${QUORVEL_NSIS_TEMPLATE_DIR})
+set(CPACK_NSIS_DEFINES "!insertmacro QuorvelChooseLanguage \"\"
+  !insertmacro QuorvelChooseLanguage un.")
 
 include(CPack)
