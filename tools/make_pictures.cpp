@@ -25,7 +25,9 @@
 
 namespace {
 
-constexpr int JpegQuality = 92;
+// No higher: above 90 Qt 6.11 writes JPEGs without chroma subsampling, which Qt 6.4 and 6.8
+// keep, and the same generator would make other pictures on other Debian releases.
+constexpr int JpegQuality = 90;
 const QString FontFamily = QStringLiteral("WenQuanYi Zen Hei");
 
 bool failed = false;
