@@ -80,12 +80,14 @@ dsc=$(ls "$work"/source/*.dsc)
 chmod -R a+rX source
 
 # Tarballs first, all at once: mostly the network. The native one serves the cross builds.
+# apt-utils holds the release's own apt solver, which sbuild's cross-build resolver calls:
+# without it sbuild copies in this machine's, which a newer release's apt cannot run.
 declare -A tarball_job tarball_why
 tarball() { echo "$work/$suite-$1.tar.gz"; }
 for arch in "${arches[@]}" "$host_arch"; do
     [ -z "${tarball_job[$arch]:-}" ] && [[ $release_arches == *" $arch "* ]] || continue
     why=$(foreign_runs "$arch") || { note "$arch" build "not run: $why" && continue; }
-    as_builder mmdebstrap --variant=buildd --mode=unshare --arch="$arch" "${aptopt[@]}" \
+    as_builder mmdebstrap --variant=buildd --include=apt-utils --mode=unshare --arch="$arch" "${aptopt[@]}" \
         "$suite" "$(tarball "$arch")" "$mirror" >"mmdebstrap-$arch.log" 2>&1 &
     tarball_job[$arch]=$!
 done
