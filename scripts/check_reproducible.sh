@@ -5,8 +5,7 @@
 # name, home, kernel personality, exec path, environment and ASLR. diffoscope shows any
 # difference. Two runs, on this machine's release and toolchains:
 #  - the Debian package (.deb and its debug symbols), from the source package;
-#  - the Windows files (quorvel.exe, the installer and the zip), from the commit's upstream
-#    tarball, the same files a release would publish.
+#  - the Windows files (quorvel.exe, the installer and the zip), from the same source.
 # The source package itself, made by hand (scripts/make_orig_tarball.sh), is made again from
 # an export of itself and compared first.
 # As root, in a mount namespace of its own, so that what disorderfs mounts ends with it.
@@ -57,8 +56,8 @@ export DEB_BUILD_OPTIONS=nocheck
 reproducible "the Debian package" --build-command="dpkg-source -x *.dsc tree && cd tree &&
     dpkg-buildpackage --no-sign -b -Pnocheck" --source-root=source '*.deb'
 
-mkdir upstream && tar -xzf source/*.orig.tar.gz -C upstream --strip-components=1
-reproducible "the Windows files" --source-root=upstream "cmake --preset windows -DBUILD_TESTING=OFF &&
+dpkg-source -x source/*.dsc windows >/dev/null
+reproducible "the Windows files" --source-root=windows "cmake --preset windows -DBUILD_TESTING=OFF &&
     cmake --build --preset windows --target quorvel && cd build-windows && cpack -B ../release" \
     'build-windows/quorvel.exe release/*.exe release/*.zip'
 exit $status
