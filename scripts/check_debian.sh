@@ -160,7 +160,11 @@ build() {
         grep -E 'FAILED|Error|error:' "$log" | tail -n 15 >&2
         return 1
     fi
+    # The code builds without a warning on every release's compiler and Qt.
+    grep -E '^[^ ]+:[0-9]+:[0-9]+: warning: ' "$log" | sort -u >"warnings-$arch.txt" || true
     note "$arch" build "$kind, $tests, $(took $started)"
+    [ ! -s "warnings-$arch.txt" ] ||
+        note "$arch" build "FAIL: $(wc -l <"warnings-$arch.txt") compiler warnings (below)"
     # lintian's own verdict: an error or a warning fails; info and pedantic tags are shown.
     sed -n '/^Running lintian\.\.\./,/^+---/p' "$log" | grep -E '^[EWIPX]: ' |
         grep -v '^I: Lintian run was successful' >"lintian-$arch.txt" || true
@@ -249,11 +253,12 @@ for arch in "${arches[@]}"; do
     printf "$columns" "$suite" "$arch" "${cells[@]}" | sed 's/ *$//'
     grep -lE '^(FAIL|fail|not run)' results/"$arch".* >/dev/null 2>&1 && failures=$((failures + 1))
 done
-# lintian's tags where this machine's architecture was built (the others', where they fail).
-for report in lintian-*.txt blhc-*.txt hardening-*.txt; do
-    arch=${report%.txt} arch=${arch#*-}
-    [ -s "$report" ] && { [ "$arch" = "$host_arch" ] || grep -qs FAIL "results/$arch.${report%%-*}"; } &&
-        { echo "--- $report:" && cat "$report"; }
+# Any compiler warning; lintian's tags where this machine's architecture was built (the
+# others', where they fail).
+for report in warnings-*.txt lintian-*.txt blhc-*.txt hardening-*.txt; do
+    arch=${report%.txt} arch=${arch#*-} step=${report%%-*}
+    [ -s "$report" ] && { [ "$step" = warnings ] || [ "$arch" = "$host_arch" ] ||
+        grep -qs FAIL "results/$arch.$step"; } && { echo "--- $report:" && cat "$report"; }
 done
 for arch in "${arches[@]}"; do
     grep -qs FAIL "results/$arch.autopkgtest" && { echo "--- autopkgtest-$arch.log:" && tail -n 25 "autopkgtest-$arch.log"; }

@@ -6,7 +6,8 @@
 # 022 gives and the date of debian/changelog's latest entry.
 #  - In a clone, the files are those of the commit checked out (HEAD); changes not yet
 #    committed are not in it, and dpkg-source then says so.
-#  - In an export, they are the tree's files but for what .gitignore leaves out (builds).
+#  - In an export, they are the tree's files but for what .gitignore leaves out (builds), and
+#    quilt's .pc where it is an unpacked source package.
 # Prints the tarball's path.
 # Usage: make_orig_tarball.sh [OUTDIR]   (default: the folder above the tree, where
 #        dpkg-source looks for it)
@@ -55,7 +56,8 @@ if git -C "$root" rev-parse --show-toplevel 2>/dev/null | grep -qxF "$root"; the
     git -C "$root" archive --format=tar HEAD | tar -x -C "$stage/$top"
 else
     mapfile -t excludes < <(ignored_by_git)
-    tar -c -C "$root" --exclude=./.git "${excludes[@]}" . | tar -x -C "$stage/$top"
+    # .pc is quilt's record of the patches applied, which dpkg-source writes as it unpacks.
+    tar -c -C "$root" --exclude=./.git --exclude=./.pc "${excludes[@]}" . | tar -x -C "$stage/$top"
 fi
 rm -rf "${stage:?}/$top/debian"
 
