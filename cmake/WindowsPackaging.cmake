@@ -9,6 +9,9 @@ set(QUORVEL_WINDOWS_PACKAGING_DIR ${PROJECT_BINARY_DIR}/packaging/windows)
 set(QUORVEL_WINDOWS_COMPONENT windows_package)
 install(TARGETS quorvel RUNTIME DESTINATION . COMPONENT ${QUORVEL_WINDOWS_COMPONENT})
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT ${QUORVEL_WINDOWS_COMPONENT})
+# The installer takes the same two, named in this order: CPack's "File /r" would take them
+# in whatever order the build machine's file system lists them.
+set(CPACK_NSIS_FULL_INSTALL "File \"\${INST_DIR}\\LICENSE\"\n  File \"\${INST_DIR}\\quorvel.exe\"")
 
 # The zip's README.txt, alone in a folder that only the ZIP generator adds (see the
 # per-generator options below). CRLF, as Notepad and other Windows tools expect; the
@@ -67,6 +70,24 @@ execute_process(COMMAND touch -h -d @@QUORVEL_SOURCE_DATE_EPOCH@ ${staged} "${CP
 if(mode_failed OR time_failed)
     message(FATAL_ERROR "cannot set the modes and times of the files in ${CPACK_TEMPORARY_DIRECTORY}")
 endif()
+]] @ONLY)
+
+# The zip still holds its files in the order the file system lists them, with their
+# owner's ids and times in the builder's time zone: Debian's strip-nondeterminism sorts
+# them and gives each the release time and no owner.
+find_program(QUORVEL_STRIP_NONDETERMINISM strip-nondeterminism REQUIRED)
+set(CPACK_POST_BUILD_SCRIPTS ${QUORVEL_WINDOWS_PACKAGING_DIR}/normalise-zip.cmake)
+file(CONFIGURE OUTPUT ${CPACK_POST_BUILD_SCRIPTS} CONTENT [[
+foreach(package IN LISTS CPACK_PACKAGE_FILES)
+    if(package MATCHES "\.zip$")
+        execute_process(COMMAND "@QUORVEL_STRIP_NONDETERMINISM@" --type zip
+                                --timestamp @QUORVEL_SOURCE_DATE_EPOCH@ "${package}"
+                        RESULT_VARIABLE failed)
+        if(failed)
+            message(FATAL_ERROR "strip-nondeterminism could not normalise ${package}")
+        endif()
+    endif()
+endforeach()
 ]] @ONLY)
 
 # --- NSIS installer ------------------------------------------------------------------
