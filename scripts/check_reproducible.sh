@@ -21,7 +21,12 @@ make_builder
 source "$root/scripts/setup.sh" # the build tools, as the test command has them
 
 work=$(mktemp -d /var/tmp/quorvel-reproducible.XXXXXX)
-trap 'rm -rf --one-file-system "$work"' EXIT
+# disorderfs runs as the other build's user: it needs /dev/fuse as Debian's udev rules
+# leave it, open to all; a machine that keeps it to root has it so for this run.
+fuse_mode=$(stat -c %a /dev/fuse)
+[ "$fuse_mode" = 666 ] || echo "/dev/fuse is $fuse_mode here: 666, as Debian has it, for this run"
+chmod 666 /dev/fuse
+trap 'rm -rf --one-file-system "$work"; chmod "$fuse_mode" /dev/fuse' EXIT
 cd "$work"
 bash "$root/scripts/build_source_package.sh" source >/dev/null
 # The source package again, from what it unpacks to (an export without .git) at another
@@ -35,6 +40,13 @@ else
     exit 1
 fi
 chmod -R a+rX .
+
+# Debian 12's reprotest (0.7.23) changes users with "sudo -h localhost", which its sudo
+# (1.9.13) takes for a remote host and refuses: this sudo, first in PATH, leaves it out.
+mkdir bin
+printf '#!/bin/sh\n[ "$1 $2" != "-h localhost" ] || shift 2\nexec /usr/bin/sudo "$@"\n' >bin/sudo
+chmod 755 bin/sudo
+export PATH=$work/bin:$PATH
 
 status=0
 # reproducible WHAT REPROTEST_ARGUMENT...: one reprotest run, its verdict and its time.
@@ -53,8 +65,8 @@ reproducible() {
 }
 
 export DEB_BUILD_OPTIONS=nocheck
-reproducible "the Debian package" --build-command="dpkg-source -x *.dsc tree && cd tree &&
-    dpkg-buildpackage --no-sign -b -Pnocheck" --source-root=source '*.deb'
+reproducible "the Debian package" -c "dpkg-source -x *.dsc tree && cd tree &&
+    dpkg-buildpackage --no-sign -b -Pnocheck" source '*.deb'
 
 dpkg-source -x source/*.dsc windows >/dev/null
 reproducible "the Windows files" --source-root=windows "cmake --preset windows -DBUILD_TESTING=OFF &&
