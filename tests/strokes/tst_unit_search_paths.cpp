@@ -110,9 +110,11 @@ TEST_P(UnitSearchPath, AgreesWithAPlainLoop) {
 TEST(FindCodeUnitChoice, IsTheWidestPathThisMachineRuns) {
     const Path chosen = unit_search::ChosenPath();
     ASSERT_NE(unit_search::PathKernel(chosen), nullptr) << unit_search::PathName(chosen);
-    for (const Path path : unit_search::kPaths)
-        if (path > chosen)
+    for (const Path path : unit_search::kPaths) {
+        if (path > chosen) {
             EXPECT_EQ(unit_search::PathKernel(path), nullptr) << unit_search::PathName(path);
+        }
+    }
     std::cout << "FindCodeUnit's path on this machine: " << unit_search::PathName(chosen) << '\n';
 }
 
