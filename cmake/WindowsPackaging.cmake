@@ -9,9 +9,15 @@ set(QUORVEL_WINDOWS_PACKAGING_DIR ${PROJECT_BINARY_DIR}/packaging/windows)
 set(QUORVEL_WINDOWS_COMPONENT windows_package)
 install(TARGETS quorvel RUNTIME DESTINATION . COMPONENT ${QUORVEL_WINDOWS_COMPONENT})
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT ${QUORVEL_WINDOWS_COMPONENT})
-# The installer takes the same two, named in this order: CPack's "File /r" would take them
-# in whatever order the build machine's file system lists them.
-set(CPACK_NSIS_FULL_INSTALL "File \"\${INST_DIR}\\LICENSE\"\n  File \"\${INST_DIR}\\quorvel.exe\"")
+# The installer takes the same two, named in this order, and its uninstaller deletes them
+# so: CPack would list them in whatever order the build machine's file system does.
+set(QUORVEL_NSIS_INSTALL_FILES "")
+set(QUORVEL_NSIS_DELETE_FILES "")
+foreach(file LICENSE quorvel.exe)
+    string(APPEND QUORVEL_NSIS_INSTALL_FILES "  File \"\${INST_DIR}\\${file}\"\n")
+    string(APPEND QUORVEL_NSIS_DELETE_FILES "  Delete \"$INSTDIR\\${file}\"\n")
+endforeach()
+set(CPACK_NSIS_FULL_INSTALL "${QUORVEL_NSIS_INSTALL_FILES}")
 
 # The zip's README.txt, alone in a folder that only the ZIP generator adds (see the
 # per-generator options below). CRLF, as Notepad and other Windows tools expect; the
@@ -172,6 +178,13 @@ set(QUORVEL_NSIS_TEMPLATE_DIR ${QUORVEL_WINDOWS_PACKAGING_DIR}/cpack-templates)
 file(READ ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in QUORVEL_NSIS_TEMPLATE)
 quorvel_nsis_call_first(QUORVEL_NSIS_TEMPLATE .onInit QuorvelChooseLanguage)
 quorvel_nsis_call_first(QUORVEL_NSIS_TEMPLATE un.onInit un.QuorvelChooseLanguage)
+set(deletions "@CPACK_NSIS_DELETE_FILES@")
+string(FIND "${QUORVEL_NSIS_TEMPLATE}" "${deletions}" at)
+if(at EQUAL -1)
+    message(FATAL_ERROR "CPack's NSIS template has no ${deletions} to name the files in")
+endif()
+string(REPLACE "${deletions}" "${QUORVEL_NSIS_DELETE_FILES}" QUORVEL_NSIS_TEMPLATE
+               "${QUORVEL_NSIS_TEMPLATE}")
 file(WRITE ${QUORVEL_NSIS_TEMPLATE_DIR}/NSIS.template.in "${QUORVEL_NSIS_TEMPLATE}")
 set(CPACK_MODULE_PATH ${QUORVEL_NSIS_TEMPLATE_DIR})
 set(CPACK_NSIS_DEFINES "!insertmacro QuorvelChooseLanguage \"\"

@@ -56,7 +56,7 @@ reproducible() {
     if reprotest --vary=+all --vary=user_group.available+="$builder:$builder" \
         --vary=domain_host.use_sudo=1 --store-dir="$work/$what" "$@" >"$what.log" 2>&1; then
         echo "reproducible: $what ($((SECONDS - started)) s):"
-        sed -n '/^=======* Reproduction successful/,$p' "$what.log" | sed '1d; s/^/  /'
+        sed -n '/^Reproduction successful/,$p' "$what.log" | sed '1,2d; s/^/  /'
     else
         echo "NOT reproducible: $what ($((SECONDS - started)) s); the end of reprotest's output:"
         tail -n 60 "$what.log"
