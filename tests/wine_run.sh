@@ -11,6 +11,7 @@ set -euo pipefail
 
 [ $# -ge 1 ] || { echo "usage: $0 program.exe [arguments...]" >&2; exit 2; }
 
+source "$(dirname "${BASH_SOURCE[0]}")/wine_path.sh"
 export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvel/wine-prefix}
 export WINEDEBUG=-all
 # No Mono or Gecko installer: nothing here needs .NET or a browser engine.

@@ -6,6 +6,7 @@
 # manager, Wine's X window is the client area, and the frame it reckons around it (the
 # caption above) is not drawn.
 source "$e2e_dir/display_x11.sh"
+source "$e2e_dir/../wine_path.sh"
 
 target_title='^Quorvel :-\)$'
 target_start_timeout=30
