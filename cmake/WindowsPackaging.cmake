@@ -160,31 +160,27 @@ configure_file(${QUORVEL_PACKAGING_DIR}/quorvel-installer.nsh.in ${QUORVEL_INSTA
 string(REPLACE " " "\\ " QUORVEL_INSTALLER_HEADER_ARGUMENT "${QUORVEL_INSTALLER_HEADER}")
 set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-X!include\\ \\\"${QUORVEL_INSTALLER_HEADER_ARGUMENT}\\\"")
 
-# The Chinese of the installer and the uninstaller can only be chosen in .onInit and
-# un.onInit, which CPack's template defines with no way in. CPack gets a copy of its
-# template in which each calls the header's QuorvelChooseLanguage first: CPack takes a
-# template in CPACK_MODULE_PATH over its own.
-function(quorvel_nsis_call_first template callback function)
-    set(line "\nFunction ${callback}\n")
-    string(FIND "${${template}}" "${line}" at)
+# CPack gets a copy of its template with two changes, and takes it from CPACK_MODULE_PATH
+# over its own: the Chinese of the installer and the uninstaller can only be chosen in
+# .onInit and un.onInit, which the template defines with no way in, so each calls the
+# header's QuorvelChooseLanguage first; and the uninstaller deletes the files named above.
+# quorvel_nsis_template_replace(TEXT NEW): in QUORVEL_NSIS_TEMPLATE, which must hold TEXT.
+function(quorvel_nsis_template_replace text new)
+    string(FIND "${QUORVEL_NSIS_TEMPLATE}" "${text}" at)
     if(at EQUAL -1)
-        message(FATAL_ERROR "CPack's NSIS template has no ${callback} to call ${function} in")
+        message(FATAL_ERROR "CPack's NSIS template has no \"${text}\" to change")
     endif()
-    string(REPLACE "${line}" "${line}  Call ${function}\n" text "${${template}}")
-    set(${template} "${text}" PARENT_SCOPE)
+    string(REPLACE "${text}" "${new}" changed "${QUORVEL_NSIS_TEMPLATE}")
+    set(QUORVEL_NSIS_TEMPLATE "${changed}" PARENT_SCOPE)
 endfunction()
 
 set(QUORVEL_NSIS_TEMPLATE_DIR ${QUORVEL_WINDOWS_PACKAGING_DIR}/cpack-templates)
 file(READ ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in QUORVEL_NSIS_TEMPLATE)
-quorvel_nsis_call_first(QUORVEL_NSIS_TEMPLATE .onInit QuorvelChooseLanguage)
-quorvel_nsis_call_first(QUORVEL_NSIS_TEMPLATE un.onInit un.QuorvelChooseLanguage)
-set(deletions "@CPACK_NSIS_DELETE_FILES@")
-string(FIND "${QUORVEL_NSIS_TEMPLATE}" "${deletions}" at)
-if(at EQUAL -1)
-    message(FATAL_ERROR "CPack's NSIS template has no ${deletions} to name the files in")
-endif()
-string(REPLACE "${deletions}" "${QUORVEL_NSIS_DELETE_FILES}" QUORVEL_NSIS_TEMPLATE
-               "${QUORVEL_NSIS_TEMPLATE}")
+quorvel_nsis_template_replace("\nFunction .onInit\n"
+                              "\nFunction .onInit\n  Call QuorvelChooseLanguage\n")
+quorvel_nsis_template_replace("\nFunction un.onInit\n"
+                              "\nFunction un.onInit\n  Call un.QuorvelChooseLanguage\n")
+quorvel_nsis_template_replace("@CPACK_NSIS_DELETE_FILES@" "${QUORVEL_NSIS_DELETE_FILES}")
 file(WRITE ${QUORVEL_NSIS_TEMPLATE_DIR}/NSIS.template.in "${QUORVEL_NSIS_TEMPLATE}")
 set(CPACK_MODULE_PATH ${QUORVEL_NSIS_TEMPLATE_DIR})
 set(CPACK_NSIS_DEFINES "!insertmacro QuorvelChooseLanguage \"\"
