@@ -101,9 +101,9 @@ class GeneratorVersions(unittest.TestCase):
 
 
     def test_override_outside_the_table_stops(self):
-        spec = importlib.util.spec_from_file_location("make_stroke_table", GENERATOR)
-        generator = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(generator)
+        module = importlib.util.spec_from_file_location("make_stroke_table", GENERATOR)
+        generator = importlib.util.module_from_spec(module)
+        module.loader.exec_module(generator)
         with tempfile.TemporaryDirectory() as work:
             unihan = os.path.join(work, "Unihan.txt.bz2")
             with bz2.open(unihan, "wt", encoding="utf-8") as file:
