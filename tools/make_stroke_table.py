@@ -11,9 +11,11 @@ the very last entry).
 The counts are those of the mainland (PRC) standard, whatever Unihan the
 machine has. Up to Unicode 16.0, kTotalStrokes holds the zh-Hans count first
 (a second value is the zh-Hant one); from 17.0 it holds one count by the IRG's
-conventions, which differs from the mainland one for a few ideographs: those
-are overridden below, each with its reason. A version not known here stops the
-generator, since its counts have not been checked against the table.
+conventions, which differs from the mainland one for a few ideographs. Those,
+and a few rare ideographs whose single count every version takes from the full
+radical form, are overridden below, each with its reason. A version not known
+here stops the generator (exit status 3), since its counts have not been
+checked against the table.
 
 Usage: make_stroke_table.py [--unihan FILE] OUTPUT
 """
@@ -48,11 +50,36 @@ MAINLAND_17_0 = [
     ("囍", 21, "kept as Unihan gave it up to 16.0; 17.0 counts two whole 喜, 2 × 12"),
 ]
 
+# Every version's single count for these rare ideographs takes a part in its full or old
+# form where the mainland writes the short one. Each reason names entries of the table
+# built on the same part.
+GRASS = ("艹 3 + {rest} as Unihan counts the rest; {full} counts the full 艸 6, where the "
+         "table writes 艹 3 + the rest as in 花 7, 草 9")
+MAINLAND_ALL = [
+    ("瓧", 6, "瓦 4 + 十 2; 7 counts 瓦 5, where the table counts 瓦 4 in 瓩 7, 瓰 8, 瓲 8, 甅 13"),
+    ("瓱", 8, "瓦 4 + 毛 4, the same"),
+    ("瓸", 10, "瓦 4 + 百 6, the same"),
+    ("祍", 8, "礻 4 + 壬 4; 9 counts 示 5, where the table counts 礻 4 in 社 7, 祖 9 "
+              "and 壬 4 in 任 6, 衽 9"),
+    ("膸", 16, "月 4 + 遀 12; 17 counts 辶 4, where the table counts 遀 12, 隨 14, 髓 21"),
+    ("茒", 8, "艹 3 + 夘 5 (夕 3 + 卩 2); 12 counts 艸 6 and a 6-stroke rest, where the "
+              "table counts 夘 5, 茆 8, 苑 8"),
+    ("莻", 10, GRASS.format(rest=7, full=13)),
+    ("蒊", 12, GRASS.format(rest=9, full=15)),
+    ("蓞", 13, "艹 3 + 舀 10; 16 counts the full 艸 6, where the table counts 舀 10, 稻 15, 蹈 17"),
+    ("藔", 18, "艹 3 + 寮 15; 21 counts the full 艸 6, where the table counts 寮 15, 僚 14"),
+    ("虄", 23, GRASS.format(rest=20, full=26)),
+    ("裇", 11, "衤 5 + 血 6; 12 counts 衣 6, where the table counts 衤 5 in 袖 10, 衽 9, "
+              "and 血 6 in 恤 9"),
+    ("襨", 19, "衤 5 + 對 14, the same"),
+    ("銰", 13, "金 8 + 艾 5; 14 counts 艹 4, where the table counts 艾 5, 哎 8, 砹 10"),
+]
+
 # How each Unihan version's kTotalStrokes gives the mainland count.
 KNOWN_VERSIONS = {
-    "15.0": {},
-    "15.1": {},
-    "17.0": {ord(char): count for char, count, _ in MAINLAND_17_0},
+    "15.0": {ord(char): count for char, count, _ in MAINLAND_ALL},
+    "15.1": {ord(char): count for char, count, _ in MAINLAND_ALL},
+    "17.0": {ord(char): count for char, count, _ in MAINLAND_ALL + MAINLAND_17_0},
 }
 
 VERSION_LINE = re.compile(r"#\s*Unicode [Vv]ersion:?\s*(\d+)\.(\d+)")
@@ -60,6 +87,10 @@ VERSION_LINE = re.compile(r"#\s*Unicode [Vv]ersion:?\s*(\d+)\.(\d+)")
 
 class UnihanError(Exception):
     pass
+
+
+class UnknownVersion(UnihanError):
+    """A Unihan whose counts nobody has compared with the table yet."""
 
 
 def read_unihan(path):
@@ -87,9 +118,11 @@ def mainland_counts(path):
     if version is None:
         raise UnihanError(f"{path} names no Unicode version in its header; known: {known}")
     if version not in KNOWN_VERSIONS:
-        raise UnihanError(f"{path} is Unihan {version}, whose stroke counts have not been "
-                          f"checked against the table; known versions: {known}")
+        raise UnknownVersion(f"{path} is Unihan {version}, whose stroke counts have not been "
+                             f"checked against the table; known versions: {known}")
     for code, count in KNOWN_VERSIONS[version].items():
+        if not FIRST <= code <= LAST:
+            raise UnihanError(f"the override of U+{code:04X} {chr(code)} lies outside the table")
         if counts.get(code) == count:
             raise UnihanError(f"Unihan {version} already gives {chr(code)} {count}: "
                               "drop its override")
@@ -127,7 +160,8 @@ def main():
         version, counts = mainland_counts(args.unihan)
         table = build_table(counts)
     except (UnihanError, OSError) as error:
-        sys.exit(f"make_stroke_table.py: {error}; nothing written")
+        print(f"make_stroke_table.py: {error}; nothing written", file=sys.stderr)
+        sys.exit(3 if isinstance(error, UnknownVersion) else 1)
     # Written whole or not at all.
     with open(args.output + ".new", "wb") as out:
         out.write(table)

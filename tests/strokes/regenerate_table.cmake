@@ -1,5 +1,7 @@
 # Regenerates the stroke table and fails unless it matches the committed one byte for byte.
-# Says "SKIPPED:" and why where it cannot run (the test counts as skipped then).
+# Says "SKIPPED:" and why where it cannot run (the test counts as skipped then): no Python,
+# no Unihan data, or, with QUORVEL_UNKNOWN_UNIHAN=skip in the environment (a package
+# build), an Unihan version the generator does not know yet.
 if(NOT PYTHON)
     message(STATUS "SKIPPED: no Python 3 interpreter (Debian package python3)")
     return()
@@ -8,9 +10,17 @@ elseif(NOT EXISTS ${UNIHAN})
     return()
 endif()
 execute_process(COMMAND ${PYTHON} ${GENERATOR} --unihan ${UNIHAN} ${OUTPUT}
-                RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "the table generator failed: ${status}")
+                RESULT_VARIABLE status ERROR_VARIABLE complaint)
+# The generator's status 3: an Unihan version whose counts nobody has checked yet.
+if(status EQUAL 3 AND "$ENV{QUORVEL_UNKNOWN_UNIHAN}" STREQUAL "skip")
+    string(REGEX MATCH "is Unihan [0-9.]+" version "${complaint}")
+    string(REPLACE "is " "" version "${version}")
+    message(STATUS "SKIPPED: the table was not compared with ${version}: the generator does "
+                   "not know it yet, and QUORVEL_UNKNOWN_UNIHAN=skip (a package build) lets "
+                   "the build go on. ${complaint}")
+    return()
+elseif(NOT status EQUAL 0)
+    message(FATAL_ERROR "the table generator failed (${status}): ${complaint}")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUTPUT} ${COMMITTED}
                 RESULT_VARIABLE differ)
