@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
         form.load();
     } catch (const std::exception& error) {
         // Without its table the program can do nothing: say why and end.
-        showRunTimeError(nullptr, error.what());
+        showRunTimeError(nullptr, error);
         return EXIT_FAILURE;
     }
     form.show();

@@ -22,7 +22,7 @@ program=$(realpath "$program")
 summary_name=handler_faults_wine
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/wine_check.sh"
 
-want_message=$'运行时错误：\nstd::bad_alloc'
+want_message=$'运行时错误：\n内存不足（std::bad_alloc）'
 
 probe() { wine "$probe" "$@" 2>>"$work/probe.err"; }
 # A screen reader asking for every control; its question stays unanswered while the
