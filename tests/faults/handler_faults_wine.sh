@@ -83,18 +83,11 @@ read_long_text_as_screen_reader() {
     ask_as_screen_reader
 }
 
-# Windows in Chinese writes the message in a face that has the ideographs; a new prefix's
-# message font, Tahoma, falls back to none of them, and the screenshot would show boxes.
-link_chinese_face() {
-    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-    wine reg add "$key" /v Tahoma /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /f \
-        >>"$work/wine-reg.log" 2>&1 && wine_settle
-}
-
 start_display || fatal "Xvfb did not start" "$display_log"
 start_session_bus || fatal "dbus-daemon did not start"
 target_setup || fatal "the Wine prefix could not be made" "$work/wineboot.log"
-link_chinese_face || fatal "the prefix's message font could not be linked" "$work/wine-reg.log"
+# Windows in Chinese writes the message in a face that has the ideographs.
+target_link_cjk_faces || fatal "the prefix's dialog faces could not be linked" "$work/wine-reg.log"
 
 fault_check "Text1's change handler (a paste, looked up)" text1-change paste_text abcdefghijklmnopqrst
 fault_check "Label1's click handler" label1-click click_at 40 113
