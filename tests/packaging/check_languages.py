@@ -96,8 +96,25 @@ def texts(elements, lang):
             for e in elements if e.get(XML_LANG) == wanted]
 
 
+def localized_texts(elements, locale):
+    """The texts a software centre shows for `locale`, matched as for the desktop entry:
+    lang_COUNTRY, then lang, then the untagged (English) ones."""
+    lang = locale.partition("_")[0]
+    for tag in (locale, lang):
+        found = [e for e in elements if e.get(XML_LANG) == tag]
+        if found:
+            return texts(found, tag)
+    return texts(elements, "en")
+
+
 def check_metainfo(path):
     root = ET.parse(path).getroot()
+    for locale, lang in FALLBACKS.items():
+        for field in ("name", "summary", "description/p", "keywords/keyword"):
+            shown = localized_texts(root.findall(field), locale)
+            wanted = localized_texts(root.findall(field), lang)
+            if shown != wanted:
+                fail(f"{locale}: metainfo {field} shows {shown}, not {lang}'s {wanted}")
     paragraphs = len(texts(root.findall("description/p"), "en"))
     screenshots = root.findall("screenshots/screenshot")
     for lang, (_, words) in LANGUAGES.items():
