@@ -48,16 +48,11 @@ gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
 bind_characters 字 || fatal "could not bind 字 to a keycode"
 target_setup
 
-# The locales, built from Debian's locale sources into the work folder: the machine's own
-# set of locales is left as it is.
-export LOCPATH=$work/locale
-mkdir -p "$LOCPATH"
+locales=()
 for scenario in "${scenarios[@]}"; do
-    locale=${scenario%%|*}
-    [ "$locale" = C.UTF-8 ] && continue
-    localedef -i "${locale%.UTF-8}" -f UTF-8 "$LOCPATH/$locale" >>"$work/localedef.log" 2>&1 ||
-        fatal "localedef could not build $locale:" "$work/localedef.log"
+    [[ $scenario == C.UTF-8* ]] || locales+=("${scenario%%|*}")
 done
+build_locales "${locales[@]}" || fatal "localedef could not build ${locales[*]}:" "$work/localedef.log"
 
 # Debian's own Python, for which python3-pyatspi is packaged.
 check() { /usr/bin/python3 "$here/qt_texts_check.py" "$@" && passed=$((passed + 1)) || failed=$((failed + 1)); }

@@ -62,7 +62,7 @@ fault_check() {
     local label=$1 fault=$2
     shift 2
     begin_check "$label: the run-time error message, then status 1"
-    if start_quorvel_or_fail "$work/quorvel-$fault.log" QUORVEL_FAULT="$fault"; then
+    if start_quorvel_or_fail "$work/quorvel-$fault.log" LC_ALL=zh_CN.UTF-8 QUORVEL_FAULT="$fault"; then
         "$@"
         expect_run_time_error "run-time-error-$fault.png"
     fi
@@ -85,8 +85,12 @@ read_long_text_as_screen_reader() {
 
 start_display || fatal "Xvfb did not start" "$display_log"
 start_session_bus || fatal "dbus-daemon did not start"
+# As on a Windows in Simplified Chinese, from the prefix's making on: the message's button
+# in Chinese, and its words in a face that has the ideographs. Every Wine process runs in
+# that locale: Wine rewrites the prefix's font substitutes whenever the locale changes.
+build_locales zh_CN.UTF-8 || fatal "localedef could not build zh_CN.UTF-8" "$work/localedef.log"
+wine() { LC_ALL=zh_CN.UTF-8 command wine "$@"; }
 target_setup || fatal "the Wine prefix could not be made" "$work/wineboot.log"
-# Windows in Chinese writes the message in a face that has the ideographs.
 target_link_cjk_faces || fatal "the prefix's dialog faces could not be linked" "$work/wine-reg.log"
 
 fault_check "Text1's change handler (a paste, looked up)" text1-change paste_text abcdefghijklmnopqrst

@@ -182,9 +182,7 @@ window_looks_up portable "$portable/quorvel.exe" "$portable"
 # --- in Chinese ----------------------------------------------------------------------
 # On a Windows in Simplified Chinese: the installer's window, kept as installer-zh-CN.png
 # and drawn with a CJK face as Windows draws it; the uninstall shortcut named in Chinese,
-# and removed again by the uninstaller. The locale is built into the work folder.
-export LOCPATH=$work/locale
-mkdir -p "$LOCPATH"
+# and removed again by the uninstaller.
 chinese=(env LC_ALL=zh_CN.UTF-8)
 installer_window() { find_window 'Quorvel'; }
 installer_shown() { [ -n "$(installer_window)" ]; }
@@ -192,8 +190,8 @@ quorvel_links() {
     find "$drive" -path '*/Start Menu/Programs/Quorvel/*' -name '*.lnk' -printf '%f\n' |
         LC_ALL=C sort | paste -sd '|'
 }
-if ! localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" >"$out_dir/localedef.log" 2>&1; then
-    fail "localedef could not build zh_CN.UTF-8: $(tail -n 3 "$out_dir/localedef.log")"
+if ! build_locales zh_CN.UTF-8; then
+    fail "localedef could not build zh_CN.UTF-8: $(tail -n 3 "$work/localedef.log")"
 elif ! target_link_cjk_faces; then
     fail "the prefix's dialog faces could not be linked: $(tail -n 3 "$work/wine-reg.log")"
 else
