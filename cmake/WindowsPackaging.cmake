@@ -139,6 +139,9 @@ set(QUORVEL_NSIS_UNINSTALL_KEY
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
     "\${GetSize} \"$INSTDIR\" \"/S=0K\" $0 $1 $2
   WriteRegDWORD SHCTX \"${QUORVEL_NSIS_UNINSTALL_KEY}\" \"EstimatedSize\" \"$0\"")
+# The name the installer gave the uninstall shortcut, read before the entry goes.
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
+    "ReadRegStr $QuorvelUninstallShortcut SHCTX \"${QUORVEL_NSIS_UNINSTALL_KEY}\" \"QuorvelUninstallShortcut\"")
 
 # What the template has no variable for (target, version information, the Chinese the
 # installer speaks, the upgrade question) is in a script that makensis reads first. Its four-part
@@ -160,10 +163,11 @@ configure_file(${QUORVEL_PACKAGING_DIR}/quorvel-installer.nsh.in ${QUORVEL_INSTA
 string(REPLACE " " "\\ " QUORVEL_INSTALLER_HEADER_ARGUMENT "${QUORVEL_INSTALLER_HEADER}")
 set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-X!include\\ \\\"${QUORVEL_INSTALLER_HEADER_ARGUMENT}\\\"")
 
-# CPack gets a copy of its template with two changes, and takes it from CPACK_MODULE_PATH
+# CPack gets a copy of its template with these changes, and takes it from CPACK_MODULE_PATH
 # over its own: the Chinese of the installer and the uninstaller can only be chosen in
 # .onInit and un.onInit, which the template defines with no way in, so each calls the
-# header's QuorvelChooseLanguage first; and the uninstaller deletes the files named above.
+# header's QuorvelChooseLanguage first; the uninstaller deletes the files named above; and
+# the uninstall shortcut is named in the installer's language.
 # quorvel_nsis_template_replace(TEXT NEW): in QUORVEL_NSIS_TEMPLATE, which must hold TEXT.
 function(quorvel_nsis_template_replace text new)
     string(FIND "${QUORVEL_NSIS_TEMPLATE}" "${text}" at)
@@ -181,6 +185,20 @@ quorvel_nsis_template_replace("\nFunction .onInit\n"
 quorvel_nsis_template_replace("\nFunction un.onInit\n"
                               "\nFunction un.onInit\n  Call un.QuorvelChooseLanguage\n")
 quorvel_nsis_template_replace("@CPACK_NSIS_DELETE_FILES@" "${QUORVEL_NSIS_DELETE_FILES}")
+# The Start menu's uninstall shortcut is named in the installer's language, with the words
+# of the uninstaller's own title (NSIS's "Uninstall Quorvel", "卸载 Quorvel", ...). The
+# uninstall entry keeps that name: the uninstaller may speak another language by then.
+quorvel_nsis_template_replace(
+    "  CreateShortCut \"$SMPROGRAMS\\$STARTMENU_FOLDER\\Uninstall.lnk\""
+    "  WriteRegStr SHCTX \"${QUORVEL_NSIS_UNINSTALL_KEY}\" \"QuorvelUninstallShortcut\" \"$(MUI_UNTEXT_CONFIRM_TITLE).lnk\"
+  CreateShortCut \"$SMPROGRAMS\\$STARTMENU_FOLDER\\$(MUI_UNTEXT_CONFIRM_TITLE).lnk\"")
+# Both places the uninstaller deletes the shortcut from; Uninstall.lnk is an older
+# installer's.
+quorvel_nsis_template_replace(
+    "  Delete \"$SMPROGRAMS\\$MUI_TEMP\\Uninstall.lnk\"\n"
+    "  Delete \"$SMPROGRAMS\\$MUI_TEMP\\Uninstall.lnk\"
+  StrCmp $QuorvelUninstallShortcut \"\" +2
+  Delete \"$SMPROGRAMS\\$MUI_TEMP\\$QuorvelUninstallShortcut\"\n")
 file(WRITE ${QUORVEL_NSIS_TEMPLATE_DIR}/NSIS.template.in "${QUORVEL_NSIS_TEMPLATE}")
 set(CPACK_MODULE_PATH ${QUORVEL_NSIS_TEMPLATE_DIR})
 set(CPACK_NSIS_DEFINES "!insertmacro QuorvelChooseLanguage \"\"

@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "qt_translation.h"
 #include "quorvel_application.h"
 #include "run_time_error.h"
 
@@ -9,13 +10,16 @@ int main(int argc, char* argv[]) {
     QuorvelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    QtTranslation qtTexts;
+    if (qtTexts.loadForUserLanguages())
+        QApplication::installTranslator(&qtTexts);
 
     Form1 form;
     try {
         form.load();
     } catch (const std::exception& error) {
         // Without its table the program can do nothing: say why and end.
-        showRunTimeError(nullptr, error.what());
+        showRunTimeError(nullptr, error);
         return EXIT_FAILURE;
     }
     form.show();

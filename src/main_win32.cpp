@@ -21,7 +21,7 @@ int runMessageLoop(Form1& form) {
     }
     if (got == -1) {
         // No message reaches the window any more: an error like any other.
-        showRunTimeError(form.handle(), lastErrorText(L"GetMessageW"));
+        showRunTimeError(form.handle(), lastSystemError(L"GetMessageW"));
         return EXIT_FAILURE;
     }
     return static_cast<int>(message.wParam); // the code PostQuitMessage gave
@@ -39,14 +39,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     Form1 form(instance);
     if (!form.create()) {
-        showRunTimeError(nullptr, "The window cannot be created.");
+        showRunTimeError(nullptr, lastSystemError(L"CreateWindowExW"));
         return EXIT_FAILURE;
     }
     try {
         form.load();
     } catch (const std::exception& error) {
         // Without its table the program can do nothing: say why and end.
-        showRunTimeError(nullptr, error.what());
+        showRunTimeError(nullptr, error);
         return EXIT_FAILURE;
     }
     form.show(showCommand);

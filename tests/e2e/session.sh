@@ -149,6 +149,19 @@ finish() {
     exit 0
 }
 
+# build_locales LOCALE...: builds each (zh_CN.UTF-8, ...) from Debian's locale sources
+# (package locales) into the work folder, where LOCPATH points what is started from here:
+# the machine's own set of locales is left as it is. C.UTF-8 is built into the C library.
+build_locales() {
+    local locale
+    export LOCPATH=$work/locale
+    mkdir -p "$LOCPATH"
+    for locale; do
+        localedef -i "${locale%.UTF-8}" -f UTF-8 "$LOCPATH/$locale" >>"$work/localedef.log" 2>&1 ||
+            return 1
+    done
+}
+
 # --- Session bus --------------------------------------------------------------------
 
 start_session_bus() {

@@ -52,6 +52,24 @@ target_setup() {
     caption_bar_height
 }
 
+# target_link_cjk_faces: the faces Windows' dialogs and message boxes ask for, Latin and
+# Chinese, drawn with WenQuanYi Micro Hei (fonts-wqy-microhei), as a Chinese Windows draws
+# them with a real CJK face. Wine's own Tahoma has no ideographs, and the face it falls
+# back to otherwise (WenQuanYi Zen Hei) is drawn from embedded bitmaps at dialog sizes, which
+# break the glyphs (引 looks like 弓). For screenshots of Chinese dialogs.
+target_link_cjk_faces() {
+    local face='WenQuanYi Micro Hei' name reg=$work/cjk-faces.reg
+    {
+        printf '\ufeffWindows Registry Editor Version 5.00\r\n\r\n'
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+        for name in 'MS Shell Dlg' 'MS Shell Dlg 2' Tahoma SimSun 宋体 NSimSun 新宋体 \
+            'Microsoft YaHei' 'Microsoft YaHei UI' 微软雅黑; do
+            printf '"%s"="%s"\r\n' "$name" "$face"
+        done
+    } | iconv -f UTF-8 -t UTF-16LE >"$reg" || return 1
+    wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >>"$work/wine-reg.log" 2>&1 && wine_settle
+}
+
 # caption_bar_height: sets target_frame_dy to the prefix's caption bar height at 96 dpi,
 # Wine's CaptionHeight (pixels) and the line under it.
 caption_bar_height() {

@@ -37,7 +37,7 @@ private slots:
         QVERIFY2(program.exitStatus() == QProcess::NormalExit,
                  qPrintable(QStringLiteral("crashed: ") + output + QString::fromUtf8(errors)));
         QVERIFY2(output.contains(QStringLiteral("MESSAGE TITLE: Quorvel\n"
-                                                "MESSAGE BOX: 运行时错误：\nstd::bad_alloc\n")),
+                                                "MESSAGE BOX: 运行时错误：\n内存不足（std::bad_alloc）\n")),
                  qPrintable(output + QString::fromUtf8(errors)));
         QCOMPARE(program.exitCode(), 1);
     }

@@ -32,8 +32,10 @@ fi
 
 [ "$(desktop_value "$entry" Type)" = Application ] || fail "Type is not Application"
 [ "$(desktop_value "$entry" Terminal)" = false ] || fail "Terminal is not false"
-[ "$(desktop_value "$entry" Comment)" = "$description" ] ||
-    fail "Comment differs from the project's description: $(desktop_value "$entry" Comment)"
+# The description is the program's own Chinese; the untagged Comment, for every locale
+# without a line of its own, is English.
+[ "$(desktop_value "$entry" 'Comment[zh_CN]')" = "$description" ] ||
+    fail "Comment[zh_CN] differs from the project's description: $(desktop_value "$entry" 'Comment[zh_CN]')"
 
 # Exec: the command without its field codes, found where the menu would look for it.
 exec_line=$(desktop_value "$entry" Exec)

@@ -24,6 +24,9 @@ LANGUAGES = {
     "ko": (f"[{HANGUL}]", ["획수", "한자"]),
 }
 DESKTOP_FIELDS = ["Name", "GenericName", "Comment", "Keywords"]
+# Locales without lines of their own, and the language whose lines a desktop must show them:
+# English for a locale the entry does not speak, and the script a Chinese region writes.
+FALLBACKS = {"C": "en", "de_DE": "en", "fr_FR": "en", "zh_SG": "zh_CN", "zh_MO": "zh_HK"}
 # The name is the same Latin word everywhere: it is not held to a script.
 SCRIPTLESS = {"Name", "name"}
 SUMMARY_LIMIT = 35  # what software centres show (Flathub's quality guidelines)
@@ -57,20 +60,34 @@ def desktop_entry(path):
     return entry
 
 
+def localized(entry, field, locale):
+    """The value a desktop shows for `locale` (lang_COUNTRY, C, ...), as the Desktop Entry
+    Specification matches it: Key[lang_COUNTRY], then Key[lang], then the untagged Key."""
+    lang, _, country = locale.partition("_")
+    for key in (f"{field}[{lang}_{country}]" if country else None, f"{field}[{lang}]", field):
+        if key in entry:
+            return key, entry[key]
+    return field, ""
+
+
 def check_desktop(path):
     entry = desktop_entry(path)
     for lang, (_, words) in LANGUAGES.items():
         for field in DESKTOP_FIELDS:
-            # English is the untranslated value, unless an [en] one overrides it.
-            key = f"{field}[{lang}]"
-            if lang == "en" and key not in entry:
-                key = field
-            check_text(lang, field, f"desktop {key}", entry.get(key, ""))
-        key = "Keywords" if lang == "en" else f"Keywords[{lang}]"
-        keywords = entry.get(key, "").split(";")
+            key, value = localized(entry, field, lang)
+            check_text(lang, field, f"desktop {key}", value)
+        keywords = localized(entry, "Keywords", lang)[1].split(";")
         for word in words:
             if word not in keywords:
                 fail(f"{lang}: desktop keywords lack {word}")
+    # A locale without lines of its own shows the lines its language has, or the untagged
+    # ones: these must be the language's own, not another's.
+    for locale, lang in FALLBACKS.items():
+        for field in DESKTOP_FIELDS:
+            key, value = localized(entry, field, locale)
+            wanted = localized(entry, field, lang)[1]
+            if value != wanted:
+                fail(f"{locale}: the desktop shows {key}={value!r}, not {lang}'s {wanted!r}")
 
 
 def texts(elements, lang):
@@ -79,8 +96,25 @@ def texts(elements, lang):
             for e in elements if e.get(XML_LANG) == wanted]
 
 
+def localized_texts(elements, locale):
+    """The texts a software centre shows for `locale`, matched as for the desktop entry:
+    lang_COUNTRY, then lang, then the untagged (English) ones."""
+    lang = locale.partition("_")[0]
+    for tag in (locale, lang):
+        found = [e for e in elements if e.get(XML_LANG) == tag]
+        if found:
+            return texts(found, tag)
+    return texts(elements, "en")
+
+
 def check_metainfo(path):
     root = ET.parse(path).getroot()
+    for locale, lang in FALLBACKS.items():
+        for field in ("name", "summary", "description/p", "keywords/keyword"):
+            shown = localized_texts(root.findall(field), locale)
+            wanted = localized_texts(root.findall(field), lang)
+            if shown != wanted:
+                fail(f"{locale}: metainfo {field} shows {shown}, not {lang}'s {wanted}")
     paragraphs = len(texts(root.findall("description/p"), "en"))
     screenshots = root.findall("screenshots/screenshot")
     for lang, (_, words) in LANGUAGES.items():

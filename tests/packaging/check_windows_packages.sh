@@ -110,7 +110,9 @@ check_installed() {
     local shortcuts
     mapfile -t shortcuts < <(find "$drive" -path '*/Start Menu/Programs/*' -name '*.lnk')
     shortcut=$(printf '%s\n' "${shortcuts[@]}" | grep '/Quorvel/Quorvel\.lnk$')
-    [ "${#shortcuts[@]}" -eq 2 ] && [ -n "$shortcut" ] ||
+    # The uninstaller's, named in the installer's language: English in a new prefix.
+    [ "${#shortcuts[@]}" -eq 2 ] && [ -n "$shortcut" ] &&
+        printf '%s\n' "${shortcuts[@]}" | grep -q '/Quorvel/Uninstall Quorvel\.lnk$' ||
         fail "$when: shortcuts in the Start menu: ${shortcuts[*]}"
     if [ -n "$shortcut" ]; then
         local lnk
@@ -176,5 +178,47 @@ echo "left in Temp, where NSIS's uninstaller runs a copy of itself from:"
 (cd "$drive/users" && find . -path './*/Temp/*' | sed 's/^/  /')
 
 window_looks_up portable "$portable/quorvel.exe" "$portable"
+
+# --- in Chinese ----------------------------------------------------------------------
+# On a Windows in Simplified Chinese: the installer's window, kept as installer-zh-CN.png
+# and drawn with a CJK face as Windows draws it; the uninstall shortcut named in Chinese,
+# and removed again by the uninstaller.
+chinese=(env LC_ALL=zh_CN.UTF-8)
+installer_window() { find_window 'Quorvel'; }
+installer_shown() { [ -n "$(installer_window)" ]; }
+quorvel_links() {
+    find "$drive" -path '*/Start Menu/Programs/Quorvel/*' -name '*.lnk' -printf '%f\n' |
+        LC_ALL=C sort | paste -sd '|'
+}
+if ! build_locales zh_CN.UTF-8; then
+    fail "localedef could not build zh_CN.UTF-8: $(tail -n 3 "$work/localedef.log")"
+elif ! target_link_cjk_faces; then
+    fail "the prefix's dialog faces could not be linked: $(tail -n 3 "$work/wine-reg.log")"
+else
+    "${chinese[@]}" wine "$installer" >"$out_dir/installer-zh-CN.log" 2>&1 &
+    started+=("$!")
+    if wait_until 60 installer_shown; then
+        sleep 2 # its first page drawn in full
+        import -window "$(installer_window)" "$out_dir/installer-zh-CN.png" &&
+            pass "the installer's window in Chinese: $out_dir/installer-zh-CN.png" ||
+            fail "no screenshot of the installer's window"
+    else
+        fail "the installer's window did not appear in Chinese"
+    fi
+    timeout 20 wineserver -k
+    stop_process "${started[-1]}"
+
+    "${chinese[@]}" wine "$installer" /S
+    wine_settle
+    links=$(quorvel_links)
+    [ "$links" = 'Quorvel.lnk|卸载 Quorvel.lnk' ] && pass "in Chinese: the shortcuts $links" ||
+        fail "in Chinese: the Start menu's Quorvel folder holds '$links'"
+    "${chinese[@]}" wine 'C:\Program Files\Quorvel\Uninstall.exe' /S
+    wine_settle
+    wait_until 30 test ! -e "$install_dir" || fail "in Chinese: Program Files\\Quorvel is still there"
+    links=$(quorvel_links)
+    [ -z "$links" ] && pass "in Chinese: the uninstaller removed both shortcuts" ||
+        fail "in Chinese: left in the Start menu: $links"
+fi
 
 finish

@@ -22,7 +22,7 @@ bool QuorvelApplication::notify(QObject* receiver, QEvent* event) {
             return false;
         ending = true;
         try {
-            showRunTimeError(activeWindow(), error.what());
+            showRunTimeError(activeWindow(), error);
         } catch (const std::exception&) {
             // Not even the message could be shown: the program still ends as promised.
         }

@@ -4,7 +4,7 @@
 
 #include <QMessageBox>
 
-void showRunTimeError(QWidget* parent, const char* error) {
+void showRunTimeError(QWidget* parent, const std::exception& error) {
     QMessageBox::critical(parent, QString::fromUtf16(kRunTimeErrorTitle),
-                          QString::fromUtf16(kRunTimeErrorHeading) + QString::fromUtf8(error));
+                          QString::fromStdU16String(runTimeErrorText(runTimeErrorOf(error))));
 }

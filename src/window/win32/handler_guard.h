@@ -19,7 +19,7 @@ auto guarded(HWND window, Handler&& handler, Fallback&& whileShowing) noexcept
         return handler();
     } catch (const std::exception& error) {
         if (!showingRunTimeError())
-            endWithRunTimeError(window, error.what());
+            endWithRunTimeError(window, error);
     }
     return whileShowing();
 }

@@ -1,19 +1,7 @@
 #include "win32_text.h"
 
-#include <climits>
-
 std::wstring toWide(std::u16string_view text) {
     return std::wstring(text.begin(), text.end());
-}
-
-std::wstring wideFromUtf8(std::string_view text) {
-    if (text.empty() || text.size() > INT_MAX)
-        return {};
-    const int bytes = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), bytes, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), bytes, wide.data(), units);
-    return wide;
 }
 
 std::u16string windowText(HWND window) {

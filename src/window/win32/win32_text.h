@@ -1,6 +1,6 @@
 #pragma once
 
-// Text between the portable core (UTF-16 as char16_t, errors in UTF-8) and the wide
+// Text between the portable core (UTF-16 as char16_t) and the wide
 // Win32 API, whose wchar_t is a UTF-16 code unit as well.
 
 #include <string>
@@ -9,7 +9,6 @@
 #include <windows.h>
 
 std::wstring toWide(std::u16string_view text);
-std::wstring wideFromUtf8(std::string_view text);
 
 // The whole text of a window or control, as the core reads it.
 std::u16string windowText(HWND window);

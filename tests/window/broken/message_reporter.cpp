@@ -1,5 +1,7 @@
 // Linked into test builds of the program: prints the title and text of the first message
 // box the program shows and closes it, so a test can read what a user would have been told.
+// With QUORVEL_MESSAGE_STAYS set, the message stays up for a test that reads it from
+// outside, as a screen reader does, and closes it as a user does.
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -9,6 +11,8 @@
 namespace {
 
 void startReporter() {
+    if (qEnvironmentVariableIsSet("QUORVEL_MESSAGE_STAYS"))
+        return;
     auto* poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, [] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
