@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sets up and builds Quorvel, then runs the whole test suite: once on the optimised build,
-# then the fuzzers for a few seconds each (clang, libFuzzer), then the suite again built
-# with AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build (mingw-w64)
-# with its tests under Wine. What this machine cannot run is left out, and said so before
-# and after; the command succeeds when everything it ran passed. (The Debian package is
-# checked the way Debian checks one by scripts/check_debian.sh.)
-# At the end (also after a failure) it prints how long each stage took.
+# then the fuzzers for a few seconds each (clang, libFuzzer), then the tests that run the
+# project's C++ code again built with AddressSanitizer and UndefinedBehaviorSanitizer, and
+# the Windows build (mingw-w64) with its tests under Wine; each build after the first is
+# made in the background while the tests of the one before run. What this machine cannot
+# run is left out, and said so before and after; the command succeeds when everything it
+# ran passed. At the end, also after a failure, it prints how long each stage took. (The
+# Debian package is checked the way Debian checks one by scripts/check_debian.sh.)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/stages.sh"
 stage_begin "packages (apt-get)"
@@ -56,10 +57,11 @@ say_left_out
 
 # The tests share no display, bus, input method or Wine prefix (each makes its own), so
 # they run side by side, one per core, while the next builds go on in the background.
-# Under an emulator, where the time limits were set for one test at a time, nothing runs
-# beside a test.
+# The Windows tests, which mostly wait on Wine, run while the sanitizer build is made;
+# the sanitizer tests, which keep the processor busy, come last. Under an emulator, where
+# the time limits were set for one test at a time, nothing runs beside a test.
 jobs=$(nproc) builds=(windows)
-[ -n "$emulation" ] || builds=(fuzz sanitizers windows)
+[ -n "$emulation" ] || builds=(fuzz windows sanitizers)
 [ -z "$emulation" ] || jobs=1
 
 stage "default: build" build_preset default -DQUORVEL_TIME_SCALE=$time_scale
