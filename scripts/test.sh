@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Sets up and builds Quorvel, then runs the whole test suite: once on the optimised build,
-# then the fuzzers for a few seconds each (clang, libFuzzer), then the suite again built
-# with AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build (mingw-w64)
-# with its tests under Wine. What this machine cannot run is left out, and said so before
-# and after; the command succeeds when everything it ran passed. (The Debian package is
-# checked the way Debian checks one by scripts/check_debian.sh.)
+# then the fuzzers for a few seconds each (clang, libFuzzer), then the tests that run the
+# project's C++ code again built with AddressSanitizer and UndefinedBehaviorSanitizer, and
+# the Windows build (mingw-w64) with its tests under Wine; each build after the first is
+# made in the background while the tests of the one before run. What this machine cannot
+# run is left out, and said so before and after; the command succeeds when everything it
+# ran passed. At the end, also after a failure, it prints how long each stage took. (The
+# Debian package is checked the way Debian checks one by scripts/check_debian.sh.)
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/stages.sh"
+stage_begin "packages (apt-get)"
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+stage_end
 cd "$QUORVEL_ROOT"
 
 left_out=() # what this machine cannot run, and why: said before and after
@@ -50,16 +55,26 @@ say_left_out() {
 }
 say_left_out
 
-build_preset default -DQUORVEL_TIME_SCALE=$time_scale
-ctest --preset default --timeout $((600 * time_scale))
-if [ -z "$emulation" ]; then
-    build_preset fuzz
-    ctest --preset fuzz
-    build_preset sanitizers
-    ctest --preset sanitizers
-fi
-build_preset windows
-[ -z "$windows_tests" ] || ctest --preset windows
+# The tests share no display, bus, input method or Wine prefix (each makes its own), so
+# they run side by side, one per core, while the next builds go on in the background.
+# The Windows tests, which mostly wait on Wine, run while the sanitizer build is made;
+# the sanitizer tests, which keep the processor busy, come last. Under an emulator, where
+# the time limits were set for one test at a time, nothing runs beside a test.
+jobs=$(nproc) builds=(windows)
+[ -n "$emulation" ] || builds=(fuzz windows sanitizers)
+[ -z "$emulation" ] || jobs=1
+
+stage "default: build" build_preset default -DQUORVEL_TIME_SCALE=$time_scale
+[ -n "$emulation" ] || build_in_background "${builds[@]}"
+stage "default: tests" ctest --preset default --timeout $((600 * time_scale)) --parallel "$jobs"
+[ -z "$emulation" ] || build_in_background "${builds[@]}"
+for preset in "${builds[@]}"; do
+    await_build "$preset"
+    [ "$preset" != windows ] || [ -n "$windows_tests" ] || continue
+    stage "$preset: tests" ctest --preset "$preset" --parallel "$jobs"
+done
+trap - EXIT
+print_stage_times
 if ((${#left_out[@]})); then
     echo "Everything run passed."
     say_left_out

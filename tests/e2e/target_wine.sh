@@ -7,6 +7,7 @@
 # caption above) is not drawn.
 source "$e2e_dir/display_x11.sh"
 source "$e2e_dir/../wine_path.sh"
+source "$e2e_dir/../wine_prefix.sh"
 
 target_title='^Quorvel :-\)$'
 target_start_timeout=30
@@ -29,6 +30,7 @@ target_ime_env=(XMODIFIERS=@im=ibus)
 target_ibus_options=(--xim)
 
 # One fresh prefix per run, in the output directory, removed again on exit: it is large.
+# Copied from QUORVEL_WINE_PREFIX_TEMPLATE where the run made one (tests/wine_prefix.sh).
 export WINEPREFIX=$out_dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko installers, no menu entries for the programs in the prefix.
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
@@ -45,10 +47,16 @@ wine_settle() { timeout 60 wineserver -w; }
 target_setup() {
     rm -rf "$WINEPREFIX"
     cleanup_hooks+=(wine_end)
-    local began=$SECONDS
-    wine wineboot -i >"$work/wineboot.log" 2>&1 || return 1
-    wine_settle || return 1
-    echo "Wine prefix $WINEPREFIX made in $((SECONDS - began)) s"
+    local began=$SECONDS how=made
+    if [ -n "${QUORVEL_WINE_PREFIX_TEMPLATE:-}" ]; then
+        copy_wine_prefix "$QUORVEL_WINE_PREFIX_TEMPLATE" "$WINEPREFIX" 2>>"$work/wineboot.log" ||
+            return 1
+        how="copied from $QUORVEL_WINE_PREFIX_TEMPLATE"
+    else
+        wine wineboot -i >"$work/wineboot.log" 2>&1 || return 1
+        wine_settle || return 1
+    fi
+    echo "Wine prefix $WINEPREFIX $how in $((SECONDS - began)) s"
     caption_bar_height
 }
 
