@@ -63,8 +63,9 @@ source "$root/scripts/debian_tools.sh"
 # were there and enabled) and the last puts that back at its exit, whatever the exit.
 binfmt=/proc/sys/fs/binfmt_misc
 binfmt_before=/run/quorvel-binfmt.before
-exec {binfmt_lock}>>/run/lock/quorvel-binfmt
-flock -x "$binfmt_lock"
+exec {binfmt_lock}>>/run/lock/quorvel-binfmt {binfmt_record}>>/run/lock/quorvel-binfmt.record
+flock -s "$binfmt_lock"
+flock -x "$binfmt_record"
 [ -s "$binfmt_before" ] || {
     if [ -e "$binfmt/status" ]; then
         echo mounted
@@ -75,9 +76,10 @@ flock -x "$binfmt_lock"
         echo "not mounted"
     fi
 } >"$binfmt_before"
-flock -s "$binfmt_lock"
+flock -u "$binfmt_record"
 binfmt_restore() {
     local entry name before
+    flock -x "$binfmt_record"
     flock -xn "$binfmt_lock" || return 0 # another run still uses it
     before=$(cat "$binfmt_before")
     for entry in "$binfmt"/qemu-*; do
