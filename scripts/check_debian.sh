@@ -21,8 +21,9 @@
 # uncommitted changes is refused: the source package is the commit's.
 # Runs as root: it installs the tools, makes the unprivileged system user the builds run as
 # (with subordinate ids) and enables qemu-user-static's binfmt entries, which it leaves as
-# it found them at exit (the last of several runs at once does). What piuparts mounts lives
-# in a mount namespace of its own and ends with it.
+# it found them at exit (the last of several runs at once does). piuparts, which runs
+# the package's maintainer scripts, runs as root of that user's user namespace, never as
+# the host's root; what it mounts ends with the namespace.
 # Usage: check_debian.sh [-a] SUITE [ARCH...]   (default: this machine's architecture, i386
 #        on amd64, and arm64)
 set -euo pipefail
@@ -371,12 +372,34 @@ test_installed() {
     return $status
 }
 
-# piuparts: install, remove and purge in a clean chroot from the minimal tarball. Debian
-# 12's piuparts does not know that newer debconf leaves /var/cache/debconf/tmp.ci/ behind.
+# piuparts: install, remove and purge in a clean chroot from the minimal tarball, as root
+# of a user namespace of the builder's, never as the host's root: the maintainer scripts it
+# runs can write nothing of the host's. There no device node can be made, so the chroot
+# gets the host's /dev bound in (recursively, as a user namespace requires; piuparts' own
+# mount and umount are told so by the two stand-ins below) and a tarball without device
+# nodes. Debian 12's piuparts does not know that newer debconf leaves
+# /var/cache/debconf/tmp.ci/ behind.
 install_remove() {
-    local started=$SECONDS status=0 limit=$((20 * 60))
-    limited "$limit" unshare --mount --propagation private piuparts \
-        --basetgz="$(tarball minbase "$host_arch")" \
+    local started=$SECONDS status=0 limit=$((20 * 60)) tools=$work/piuparts-tools
+    mkdir -p "$tools" "$work/piuparts-tmp"
+    printf '#!/bin/sh\n[ "$1 $2 $3" != "-o bind /dev" ] || { shift 3 && exec /usr/bin/mount --rbind /dev "$@"; }\nexec /usr/bin/mount "$@"\n' >"$tools/mount"
+    printf '#!/bin/sh\ncase $1 in */dev) exec /usr/bin/umount --lazy "$1" ;; esac\nexec /usr/bin/umount "$@"\n' >"$tools/umount"
+    chmod 755 "$tools"/*
+    python3 - "$(tarball minbase "$host_arch")" "$work/piuparts.tar.gz" <<'EOF'
+import sys, tarfile
+with tarfile.open(sys.argv[1]) as source, tarfile.open(sys.argv[2], "w:gz") as copy:
+    for entry in source:
+        if entry.ischr() or entry.isblk():
+            if entry.name.endswith("/dev/ptmx"):  # piuparts would make the node
+                entry.type, entry.linkname = tarfile.SYMTYPE, "pts/ptmx"
+                copy.addfile(entry)
+            continue
+        copy.addfile(entry, source.extractfile(entry) if entry.isreg() else None)
+EOF
+    chown -R "$builder:" "$work/piuparts-tmp" "$work/piuparts.tar.gz"
+    as_builder timeout --kill-after=60 "$limit" unshare --user --map-root-user --map-auto --mount \
+        --pid --fork --mount-proc env PATH="$tools:$PATH" TMPDIR="$work/piuparts-tmp" piuparts \
+        --basetgz="$work/piuparts.tar.gz" --bindmount=/dev \
         --distribution="$suite" --mirror="$mirror main" "${piupartsopt[@]}" \
         --ignore=/var/cache/debconf/tmp.ci/ "$work/build-$host_arch"/quorvel_*_"$host_arch".deb \
         >piuparts.log 2>&1 || status=$?
