@@ -119,6 +119,11 @@ work=$(mktemp -d /var/tmp/quorvel-debian.XXXXXX)
 chmod 755 "$work"
 cd "$work"
 mkdir source results && chown "$builder:" . results
+# What the tools unpack (sbuild's and autopkgtest's chroots, mmdebstrap's files) goes in
+# here, so that nothing stays in /tmp even after a step killed halfway.
+mkdir -m 1777 tmp
+export TMPDIR=$work/tmp
+printf '$unshare_tmpdir_template = "%s/tmp.sbuild.XXXXXXXXXX";\n1;\n' "$TMPDIR" >sbuild.conf
 began=$SECONDS
 took() { echo "$((SECONDS - $1)) s"; }
 # note ARCH STEP TEXT: a cell of the table. Each starts as "not run"; only a pass that a
@@ -287,6 +292,7 @@ build() {
     }
     mkdir -p "build-$arch" && chown "$builder:" "build-$arch"
     (cd "build-$arch" && as_builder env DEB_BUILD_OPTIONS="crossbuildcanrunhostbinaries parallel=$(nproc)" \
+        SBUILD_CONFIG="$work/sbuild.conf" \
         timeout --kill-after=60 "$limit" sbuild --chroot-mode=unshare \
         --chroot="$(tarball buildd "$chroot_arch")" --dist="$distribution" \
         "${options[@]}" --no-apt-upgrade --no-apt-distupgrade --no-run-piuparts \
@@ -463,8 +469,8 @@ done
 grep -qs FAIL "results/$host_arch.piuparts" && { echo "--- piuparts.log:" && tail -n 25 piuparts.log; }
 echo "=== check_debian.sh $suite: ${#arches[@]} architectures, $failures failed, in $(took $began)"
 ((failures == 0)) && exit
-# The logs stay where a failure can be looked into; the tarballs go.
-rm -f ./*.tar.gz
+# The logs stay where a failure can be looked into; the tarballs and chroots go.
+rm -rf --one-file-system ./*.tar.gz tmp piuparts-tmp
 mv "$work" "$work.failed" && echo "the logs are in $work.failed"
 printf -v line '%s; ' "${unproved[@]}"
 echo "check_debian.sh: not proved: ${line%; }"

@@ -84,8 +84,8 @@ make_builder() {
 # free_subids FILE: the first subordinate id above every range FILE gives out.
 free_subids() { awk -F: '$2 + $3 > top { top = $2 + $3 } END { print (top > 100000 ? top : 100000) }' "$1"; }
 # as_builder COMMAND...: runs COMMAND as the builder, with the caller's PATH (through which a
-# test may put stand-ins for the tools first).
+# test may put stand-ins for the tools first) and TMPDIR.
 as_builder() {
     runuser -u "$builder" -- env -i HOME="$(getent passwd "$builder" | cut -d: -f6)" \
-        PATH="$PATH" LC_ALL=C.UTF-8 "$@"
+        PATH="$PATH" TMPDIR="${TMPDIR:-/tmp}" LC_ALL=C.UTF-8 "$@"
 }
