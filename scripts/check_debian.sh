@@ -223,7 +223,8 @@ for arch in "${arches[@]}" "$host_arch"; do
     [[ $release_arches == *" $arch "* ]] || continue
     why=$(foreign_runs "$arch") || { note "$arch" build "not run: $why" && continue; }
     { [ "$arch" = "$host_arch" ] || [[ $native_arches == *" $arch "* ]]; } && make_tarball buildd "$arch"
-    tested "$arch" && make_tarball minbase "$arch"
+    # The architectures asked for only: this machine's may be here for the cross builds.
+    tested "$arch" && [[ " ${arches[*]} " == *" $arch "* ]] && make_tarball minbase "$arch"
 done
 # have_tarball VARIANT ARCH: waits for it, in the main shell; where there is none, the
 # reason is in tarball_why[VARIANT-ARCH]. This machine's own architecture must have one;
