@@ -22,11 +22,16 @@ source "$root/scripts/setup.sh" # the build tools, as the test command has them
 
 work=$(mktemp -d /var/tmp/quorvel-reproducible.XXXXXX)
 # disorderfs runs as the other build's user: it needs /dev/fuse as Debian's udev rules
-# leave it, open to all; a machine that keeps it to root has it so for this run.
+# leave it, open to all; a machine that keeps it to root has it so for this run, and gets
+# its own mode back at exit, whatever the exit.
 fuse_mode=$(stat -c %a /dev/fuse)
+trap 'chmod "$fuse_mode" /dev/fuse; rm -rf --one-file-system "$work"' EXIT
+trap 'exit 130' INT TERM
 [ "$fuse_mode" = 666 ] || echo "/dev/fuse is $fuse_mode here: 666, as Debian has it, for this run"
 chmod 666 /dev/fuse
-trap 'rm -rf --one-file-system "$work"; chmod "$fuse_mode" /dev/fuse' EXIT
+# reprotest's and diffoscope's own temporary files go with the rest.
+mkdir -m 1777 "$work/tmp"
+export TMPDIR=$work/tmp
 cd "$work"
 bash "$root/scripts/build_source_package.sh" source >/dev/null
 # The source package again, from what it unpacks to (an export without .git) at another

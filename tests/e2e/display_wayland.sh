@@ -7,9 +7,10 @@ display_log=$work/sway.log
 display_has_pointer=0
 screen_w=1024 screen_h=768
 
-# sway refuses to run as root: then it runs as this plain user, made on first use. Its
-# clients (the program, wtype, wl-clipboard, grim) stay with the caller, as the socket
-# serves any local process.
+# sway refuses to run as root: then it runs as this plain user, a system account with no
+# home and no login shell, made on first use (one made as an ordinary account by an earlier
+# version is made again). Its clients (the program, wtype, wl-clipboard, grim) stay with the
+# caller, as the socket serves any local process.
 sway_user=quorvel-wayland
 
 # No Xwayland, no background program, and no borders, so that the container is exactly
@@ -24,6 +25,7 @@ start_display() {
     local runtime=$work/wayland
     mkdir -m 700 "$runtime" && printf '%s\n' "$sway_config" >"$runtime/config" || return 1
     if ((EUID == 0)); then
+        (($(id -u "$sway_user" 2>/dev/null || echo 0) < 1000)) || userdel "$sway_user" 2>>"$display_log"
         id -u "$sway_user" >/dev/null 2>&1 ||
             useradd --system --no-create-home --home-dir /nonexistent \
                 --shell /usr/sbin/nologin "$sway_user" 2>>"$display_log" ||
