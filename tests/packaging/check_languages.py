@@ -62,7 +62,7 @@ def desktop_entry(path):
 
 def localized(entry, field, locale):
     """The value a desktop shows for `locale` (lang_COUNTRY, C, ...), as the Desktop Entry
-    Specification matches it: Key[lang_COUNTRY], then Key[lang], then the untagged Key."""
+    rules match it: Key[lang_COUNTRY], then Key[lang], then the untagged Key."""
     lang, _, country = locale.partition("_")
     for key in (f"{field}[{lang}_{country}]" if country else None, f"{field}[{lang}]", field):
         if key in entry:
