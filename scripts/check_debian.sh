@@ -429,10 +429,11 @@ EOF
 # only, so that a nocheck build cannot use what only the tests need. reprotest builds the
 # source package so (dpkg-buildpackage -Pnocheck) twice, the second time with the
 # variations below, and compares; it keeps both builds' packages, the first of which the
-# nocheck step compares with sbuild's normal build. The variations that need the host's
-# root are left out: the file order (disorderfs, through the host's /dev/fuse), the host
-# name (unshare refuses a user namespace inside a chroot) and the user (sudo to another
-# account); so is the number of processors (the first build takes them all, not one).
+# nocheck step compares with sbuild's normal build. Not varied here: the file order
+# (disorderfs needs the host's /dev/fuse, which only the host's root may open), the host
+# name (reprotest changes it in a new user namespace, which the kernel refuses inside a
+# chroot), the user, and the number of processors (the first build then takes them all,
+# not one); check_reproducible.sh varies them all on this machine's release.
 reprotest_vary=-all,+environment,+build_path,+kernel,+aslr,+home,+locales,+exec_path,+time,+timezone,+umask
 reproduce() {
     local started=$SECONDS status=0 limit=$((45 * 60)) verdict
