@@ -12,8 +12,14 @@
 #  - autopkgtest in autopkgtest-virt-unshare from a minimal (minbase) tarball of the
 #    architecture, so that a test dependency the package forgot shows: on those this machine
 #    runs itself, and with -a on the others too, under qemu-user;
-#  - piuparts on this machine's architecture, from its minimal tarball.
-# sbuild, autopkgtest and piuparts each run under a time limit.
+#  - piuparts on this machine's architecture, from its minimal tarball;
+#  - reprotest on this machine's architecture, in a throw-away chroot of the release that
+#    mmdebstrap makes in the builder's user namespace and deletes (never on the host as
+#    root): the package built without its tests (the nocheck profile, with that profile's
+#    build dependencies only), then again with reprotest's variations; both must be the same;
+#  - that nocheck build's packages compared by diffoscope with the normal build's, as Salsa
+#    CI's build-profiles job does: leaving the tests out must change no byte of them.
+# sbuild, autopkgtest, piuparts and reprotest each run under a time limit.
 # Prints the commit it checks, then one line per architecture, and exits non-zero, with a
 # last line saying what was not proved, if any step failed, did not run or left no result;
 # only a result a step recorded as passed counts. An architecture the release lacks, or
@@ -107,7 +113,7 @@ finish() {
 trap finish EXIT
 trap 'exit 130' INT TERM
 install_tools mmdebstrap arch-test sbuild autopkgtest piuparts blhc devscripts qemu-user-static \
-    binfmt-support uidmap python3 dpkg-dev || fail "the tools are missing"
+    binfmt-support uidmap python3 dpkg-dev diffoscope-minimal || fail "the tools are missing"
 make_builder || fail "no unprivileged builds here"
 mirror=$(debian_mirror) || fail "no mirror"
 read_release "$mirror" "$suite" || fail "no release $suite"
@@ -129,7 +135,7 @@ took() { echo "$((SECONDS - $1)) s"; }
 # note ARCH STEP TEXT: a cell of the table. Each starts as "not run"; only a pass that a
 # step recorded (passed below) counts.
 note() { echo "$3" >"results/$1.$2"; }
-steps=(build lintian blhc hardening autopkgtest piuparts path)
+steps=(build lintian blhc hardening autopkgtest piuparts reprotest nocheck path)
 # passed ARCH STEP: whether the cell holds a pass, or a step that does not apply.
 passed() {
     local cell
@@ -193,7 +199,9 @@ tested() { [[ $native_arches == *" $1 "* ]] || [ -n "$every_autopkgtest" ]; }
 # Every cell starts as "not run", or as "-" where the step does not apply to ARCH.
 for arch in "${arches[@]}"; do
     for step in "${steps[@]}"; do note "$arch" "$step" "not run"; done
-    [ "$arch" = "$host_arch" ] || { note "$arch" hardening - && note "$arch" piuparts -; }
+    [ "$arch" = "$host_arch" ] || for step in hardening piuparts reprotest nocheck; do
+        note "$arch" "$step" -
+    done
     tested "$arch" || note "$arch" autopkgtest "with -a"
 done
 # not_applicable ARCH WHY: the build's cell says why nothing of ARCH ran; the rest is "-".
@@ -415,8 +423,80 @@ EOF
     return $status
 }
 
+# reproduce: reprotest in a throw-away chroot of the release, made by mmdebstrap in the
+# builder's user namespace and deleted when it ends: the builds and reprotest run as root
+# of that namespace only. The chroot holds the build dependencies of the nocheck profile
+# only, so that a nocheck build cannot use what only the tests need. reprotest builds the
+# source package so (dpkg-buildpackage -Pnocheck) twice, the second time with the
+# variations below, and compares; it keeps both builds' packages, the first of which the
+# nocheck step compares with sbuild's normal build. Not varied here: the file order
+# (disorderfs needs the host's /dev/fuse, which only the host's root may open), the host
+# name (reprotest changes it in a new user namespace, which the kernel refuses inside a
+# chroot), the user, and the number of processors (the first build then takes them all,
+# not one); check_reproducible.sh varies them all on this machine's release.
+reprotest_vary=-all,+environment,+build_path,+kernel,+aslr,+home,+locales,+exec_path,+time,+timezone,+umask
+reproduce() {
+    local started=$SECONDS status=0 limit=$((45 * 60)) verdict
+    mkdir reprotest && chown "$builder:" reprotest
+    cat >reprotest.sh <<EOF
+#!/bin/sh
+# In the chroot, as root of the builder's user namespace.
+set -e
+cd /build
+apt-get -y -q --no-install-recommends -P nocheck build-dep ./*.dsc >/results/build-dep.log 2>&1
+status=0
+DEB_BUILD_OPTIONS=nocheck reprotest --vary=$reprotest_vary --min-cpus=\$(nproc) \\
+    --store-dir=/results/store -c 'dpkg-source -x *.dsc tree && cd tree && dpkg-buildpackage --no-sign -b -J -Pnocheck' \\
+    . '*.deb' -- null >/results/reprotest.log 2>&1 || status=\$?
+echo \$status >/results/status
+EOF
+    as_builder timeout --kill-after=60 "$limit" mmdebstrap --mode=unshare --variant=buildd \
+        --include=reprotest,diffoscope-minimal,faketime,locales-all "${aptopt[@]}" \
+        --customize-hook='mkdir "$1/build" "$1/results"' \
+        --customize-hook="copy-in $(echo "$work"/source/*) /build" \
+        --customize-hook="copy-in $work/reprotest.sh /" \
+        --customize-hook='chroot "$1" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C.UTF-8 sh /reprotest.sh' \
+        --customize-hook="sync-out /results $work/reprotest" \
+        "$suite" /dev/null "$mirror" >reprotest-mmdebstrap.log 2>&1 || status=$?
+    if ((status != 0)); then
+        verdict="$(verdict $status $limit) (mmdebstrap)"
+    elif ! [ -s reprotest/status ]; then
+        verdict="FAIL: left no result"
+    elif [ "$(cat reprotest/status)" = 1 ]; then
+        verdict="FAIL: the builds differ"
+    elif [ "$(cat reprotest/status)" != 0 ]; then
+        verdict="FAIL: exit $(cat reprotest/status)"
+    elif ! grep -q '^Reproduction successful' reprotest/reprotest.log; then
+        verdict="FAIL: no verdict in its log"
+    else
+        verdict=PASS
+    fi
+    note "$host_arch" reprotest "$verdict, $(took $started)"
+    [ "$verdict" = PASS ]
+}
+
+# nocheck: the nocheck build's packages (reprotest's first build) and sbuild's normal
+# build's, compared by diffoscope: the same files, byte for byte.
+nocheck() {
+    local built=("build-$host_arch"/*_"$host_arch".deb) plain=(reprotest/store/control/source-root/*.deb)
+    [ -e "${built[0]}" ] || { note "$host_arch" nocheck "not run: no normal build" && return 1; }
+    [ -e "${plain[0]}" ] || { note "$host_arch" nocheck "not run: no nocheck build" && return 1; }
+    mkdir -p nocheck/normal nocheck/nocheck
+    cp "${built[@]}" nocheck/normal && cp "${plain[@]}" nocheck/nocheck
+    if (cd nocheck && diffoscope --exclude-directory-metadata=yes --text ../diffoscope-nocheck.txt \
+        normal nocheck >/dev/null 2>&1); then
+        note "$host_arch" nocheck "pass, ${#built[@]} same"
+    else
+        note "$host_arch" nocheck "FAIL: differ"
+    fi
+}
+
 # The steps after a build run in the background; each job's cell and exit status are read.
 declare -A job_cell
+if [[ " ${arches[*]} " == *" $host_arch "* ]] && [[ $release_arches == *" $host_arch "* ]]; then
+    reproduce &
+    job_cell[$!]="$host_arch reprotest"
+fi
 for arch in "${arches[@]}"; do
     if [[ $release_arches != *" $arch "* ]]; then
         not_applicable "$arch" "not in this release"
@@ -443,11 +523,12 @@ for job in "${!job_cell[@]}"; do
 done
 # Every tarball job ends here, whether or not a step used its tarball.
 for key in "${!tarball_job[@]}"; do have_tarball "${key%%-*}" "${key#*-}" || true; done
+[ "$(cat "results/$host_arch.nocheck" 2>/dev/null)" != "not run" ] || nocheck || true
 
 failures=0 unproved=()
-columns='%-8s %-6s %-38s %-13s %-5s %-9s %-12s %-12s %s\n'
+columns='%-8s %-6s %-38s %-13s %-5s %-9s %-12s %-12s %-12s %-15s %s\n'
 printf "$columns" release arch "sbuild, quick tests passed/run" lintian blhc hardening \
-    autopkgtest piuparts "look-up path"
+    autopkgtest piuparts reprotest nocheck "look-up path"
 for arch in "${arches[@]}"; do
     cells=() failed=''
     for step in "${steps[@]}"; do
@@ -468,6 +549,10 @@ for arch in "${arches[@]}"; do
     grep -qs FAIL "results/$arch.autopkgtest" && { echo "--- autopkgtest-$arch.log:" && tail -n 25 "autopkgtest-$arch.log"; }
 done
 grep -qs FAIL "results/$host_arch.piuparts" && { echo "--- piuparts.log:" && tail -n 25 piuparts.log; }
+grep -qs FAIL "results/$host_arch.reprotest" && for log in reprotest-mmdebstrap.log reprotest/reprotest.log; do
+    [ ! -s "$log" ] || { echo "--- $log:" && tail -n 40 "$log"; }
+done
+grep -qs FAIL "results/$host_arch.nocheck" && { echo "--- diffoscope-nocheck.txt:" && head -n 60 diffoscope-nocheck.txt; }
 echo "=== check_debian.sh $suite: ${#arches[@]} architectures, $failures failed, in $(took $began)"
 ((failures == 0)) && exit
 # The logs stay where a failure can be looked into; the tarballs and chroots go.

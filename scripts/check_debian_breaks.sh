@@ -2,14 +2,17 @@
 # Breaks scripts/check_debian.sh on purpose, in each way it could once print a pass for
 # what it did not prove, and shows that it now ends non-zero with a last line saying what
 # was not proved. Each case runs the script on a clean clone of this commit, for this
-# machine's architecture, with stand-ins for mmdebstrap, sbuild, autopkgtest, piuparts,
-# blhc and hardening-check first on PATH (the source package, the mirror's release file
-# and the accounts are real), so that the whole takes about a minute:
+# machine's architecture, with stand-ins for mmdebstrap (also the throw-away chroot that
+# reprotest runs in), sbuild, autopkgtest, piuparts, blhc and hardening-check first on PATH
+# (the source package, the mirror's release file, diffoscope and the accounts are real), so
+# that the whole takes a few minutes:
 #  - a run where every stand-in passes, which must pass (else the cases prove nothing);
 #  - the mirror refusing this architecture's tarball (a 404 in mmdebstrap's log);
 #  - autopkgtest's background job killed mid-run;
 #  - a package build whose test run found no test at all;
 #  - a test skipped in a native package build;
+#  - reprotest finding the second build different;
+#  - the nocheck build's package differing from the normal build's;
 #  - a tree with a change not committed.
 # Usage: check_debian_breaks.sh [TREE]   (as root; TREE: the clone whose commit is checked,
 #        by default this one)
@@ -31,19 +34,47 @@ stub() {
     printf '#!/bin/bash\ncase=$(cat %q)\n%s\n' "$scratch/state/case" "$2" >"$stubs/$1"
     chmod 755 "$stubs/$1"
 }
+# fake_deb ARCH FILE [TEXT]: a package, the same bytes for the same TEXT.
+cat >"$scratch/fake_deb.sh" <<'EOF'
+fake_deb() {
+    local tree
+    tree=$(mktemp -d) && mkdir -p "$tree/DEBIAN" "$tree/usr/bin" &&
+        printf '%s\n' "${3:-the program}" >"$tree/usr/bin/quorvel" &&
+        printf "Package: quorvel\nVersion: 1.00-1\nArchitecture: %s\nMaintainer: x <x@example.org>\nDescription: x\n" \
+            "$1" >"$tree/DEBIAN/control" &&
+        SOURCE_DATE_EPOCH=0 dpkg-deb --root-owner-group --build "$tree" "$2" >/dev/null
+    rm -rf "$tree"
+}
+EOF
 # mmdebstrap [OPTION...] SUITE TARBALL MIRROR: an empty tarball, but where this case's
-# mirror refuses this architecture.
+# mirror refuses this architecture. With the TARBALL /dev/null, the throw-away chroot in
+# which reprotest builds the package without its tests twice: what it leaves (sync-out).
 stub mmdebstrap '
+source '"$scratch/fake_deb.sh"'
 arch=$(printf "%s\n" "$@" | sed -n "s/^--arch=//p")
 positional=($(printf "%s\n" "$@" | grep -v "^--"))
-if [ "$case" = refused ] && [ "$arch" = '"$host_arch"' ]; then
+if [ "$case" = refused ] && [ "${arch:-'"$host_arch"'}" = '"$host_arch"' ]; then
     echo "E: Failed to fetch http://mirror/pool/main/b/base-files_14_$arch.deb  404  Not Found"
     exit 1
+fi
+if [ "${positional[1]}" = /dev/null ]; then
+    out=$(printf "%s\n" "$@" | sed -n "s|^--customize-hook=sync-out /results ||p")
+    mkdir -p "$out/store/control/source-root"
+    text="the program"
+    [ "$case" != nocheck-differs ] || text="the program, built otherwise without its tests"
+    fake_deb '"$host_arch"' "$out/store/control/source-root/quorvel_1.00-1_'"$host_arch"'.deb" "$text"
+    if [ "$case" = unreproducible ]; then
+        echo "Reproduction failed. Please file a bug." >"$out/reprotest.log" && echo 1 >"$out/status"
+    else
+        echo "Reproduction successful" >"$out/reprotest.log" && echo 0 >"$out/status"
+    fi
+    exit 0
 fi
 tar -czf "${positional[1]}" -T /dev/null'
 # sbuild: the build log a successful build leaves, its test run as the case has it, and
 # a package to check.
 stub sbuild '
+source '"$scratch/fake_deb.sh"'
 arch=$(printf "%s\n" "$@" | sed -n "s/^--arch=//p; s/^--host=//p" | head -n 1)
 {
     echo " 1/131 Test   #1: tst_strokes.FindCodeUnit/UnitSearchPath.AgreesWithAPlainLoop/SSE2"
@@ -62,10 +93,7 @@ arch=$(printf "%s\n" "$@" | sed -n "s/^--arch=//p; s/^--host=//p" | head -n 1)
     echo "+------------------------------------------------------------------------------+"
     echo "Status: successful"
 } >"quorvel_1.00-1_$arch.build"
-mkdir -p deb/DEBIAN deb/usr/bin && cp /bin/true deb/usr/bin/quorvel
-printf "Package: quorvel\nVersion: 1.00-1\nArchitecture: %s\nMaintainer: x <x@example.org>\nDescription: x\n" \
-    "$arch" >deb/DEBIAN/control
-dpkg-deb --build deb "quorvel_1.00-1_$arch.deb" >/dev/null && rm -r deb'
+fake_deb "$arch" "quorvel_1.00-1_$arch.deb"'
 # autopkgtest: passes, but where the case kills its job: it says where it is and waits.
 stub autopkgtest '
 [ "$case" != killed ] || { echo $$ >"$(dirname "$0")/../state/autopkgtest.pid" && sleep 120; }
@@ -128,6 +156,8 @@ check refused fail
 check killed fail
 check no-tests fail
 check native-skip fail
+check unreproducible fail
+check nocheck-differs fail
 check dirty fail
-echo "check_debian_breaks.sh: $failed of 6 cases wrong, in $((SECONDS - began)) s"
+echo "check_debian_breaks.sh: $failed of 8 cases wrong, in $((SECONDS - began)) s"
 ((failed == 0))
