@@ -14,10 +14,13 @@ screen_w=1024 screen_h=768
 sway_user=quorvel-wayland
 
 # No Xwayland, no background program, and no borders, so that the container is exactly
-# the client's surface.
+# the client's surface. No key repeat: on a busy machine wtype may hold a key down longer
+# than the repeat delay, and the program would see Tab twice (seen once in CI, at a load
+# of 8: Command2 missed, as the focus had moved past it).
 sway_config="xwayland disable
 swaybg_command -
 output * mode ${screen_w}x${screen_h}
+input type:keyboard repeat_rate 0
 default_border none
 default_floating_border none"
 
