@@ -2,6 +2,7 @@
 #include "qt_translation.h"
 #include "quorvel_application.h"
 #include "run_time_error.h"
+#include "title_bar.h"
 
 #include <cstdlib>
 #include <exception>
@@ -22,6 +23,6 @@ int main(int argc, char* argv[]) {
         showRunTimeError(nullptr, error);
         return EXIT_FAILURE;
     }
-    form.show();
+    const auto titled = showMainWindow(&form);
     return app.exec();
 }
