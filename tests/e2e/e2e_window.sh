@@ -6,15 +6,19 @@
 #   wine     quorvel.exe, the native Windows build, under Wine on Xvfb
 #   wayland  the Qt program as a native client of a headless sway: the scenarios that
 #            need neither a mouse nor the input method
+#   gnome-wayland, gnome-xwayland
+#            the Qt program in a headless gnome-shell, natively and through Xwayland,
+#            inside the throw-away root that desktop_root.sh makes and runs this in; with
+#            the compositor's own scenarios (maximise, forced resize, place, close)
 # Prints PASS/FAIL per check; exits non-zero if any check failed or there is no PROGRAM.
 #
-# Usage: e2e_window.sh linux|wine|wayland PROGRAM OUTPUT_DIR
+# Usage: e2e_window.sh linux|wine|wayland|gnome-wayland|gnome-xwayland PROGRAM OUTPUT_DIR
 #
 # There is no window manager on X: the script hands the window the X input focus itself,
 # as a window manager would when the window maps.
 set -uo pipefail
 
-usage='usage: e2e_window.sh linux|wine|wayland PROGRAM OUTPUT_DIR'
+usage='usage: e2e_window.sh linux|wine|wayland|gnome-wayland|gnome-xwayland PROGRAM OUTPUT_DIR'
 target=${1:?$usage}
 program=${2:?$usage}
 out_dir=${3:?$usage}
@@ -315,6 +319,67 @@ scenario_high_dpi() {
     end_check
 }
 
+# --- In a desktop's own compositor ------------------------------------------------------
+
+# A display with display_is_desktop=1 (display_gnome.sh) is a whole desktop, whose title
+# bars, shortcuts, scripts and tiling rules ask things of the window; it offers
+# window_state, screenshot_frame, request_state maximize|fullscreen, request_size W H,
+# click_maximise_box and check_window_place, which checks $window_place_rule.
+
+# expect_client_area_kept WHAT: after WHAT was asked, the window still shows its 227x123
+# client area, the pictures in place, in the same frame as before (no bare background).
+expect_client_area_kept() {
+    local after
+    sleep 1 # what the compositor asked has been answered by now, or never will be
+    after=$(window_state)
+    [ "$after" = "$frame_before" ] || problem "after $1: $after, before: $frame_before"
+    check_client_area 227 123
+    expect_within 5 check_window_pictures "$work/kept.png" ''
+}
+
+scenario_compositor() {
+    start_scenario "the window for the compositor's requests" "$work/quorvel-compositor.log" ||
+        return
+    local frame_before
+    frame_before=$(window_state)
+    begin_check "window's place: $window_place_rule"
+    check_window_place
+    end_check
+
+    begin_check "maximise box: a click where it sits changes nothing"
+    screenshot_frame "$out_dir/${target_screenshot%.png}-frame.png"
+    click_maximise_box
+    park_pointer
+    expect_client_area_kept "the click"
+    screenshot_frame "$out_dir/${target_screenshot%.png}-maximise-click.png"
+    end_check
+
+    local state
+    for state in maximize fullscreen; do
+        begin_check "the compositor's $state request: refused or undone, client area kept"
+        request_state "$state"
+        expect_client_area_kept "$state"
+        end_check
+    done
+
+    begin_check "a forced resize to 454x246 (a script, a tiling rule): the size is kept"
+    request_size 454 246
+    expect_client_area_kept "the resize"
+    end_check
+
+    begin_check "typing still reaches the window: 字 found"
+    focus_window
+    send_keys ctrl+a
+    type_text 字
+    expect_text1_selected 字
+    expect_text2 字:6划
+    end_check
+
+    begin_check "the compositor's close ends the program with status 0"
+    expect_exit_after "the compositor's close" close_window
+    end_check
+}
+
 # --- Colour schemes and DPI ------------------------------------------------------------
 
 # expect_legible IMAGE BOX X Y W H LINE GROUND: the text of BOX, whose inside (within its
@@ -470,7 +535,9 @@ scenario_enter_key
 scenario_label_paste_close
 [ "$target" != wine ] || scenario_alt_f4
 [ "$target" = wayland ] || scenario_input_method
-scenario_dark_scheme
+# A dark scheme is Qt's palette, whatever the compositor: tested on X and on sway.
+((${display_is_desktop:-0})) || scenario_dark_scheme
+((!${display_is_desktop:-0})) || scenario_compositor
 # Last: these leave the Wine prefix at another DPI.
 [ "$target" != wine ] || scenario_high_dpi
 if [ "$target" = wine ]; then
