@@ -268,7 +268,8 @@ check_client_area() {
     client_geometry
     [ "${w}x${h}" = "$want" ] || problem "client area ${w}x${h}, want $want"
     [ "$can_maximize" = false ] || problem "the shell offers to maximise the window"
-    [ "$app_id" = quorvel ] || problem "app id (wm class) '$app_id', want quorvel"
+    # An X window's class is Quorvel; the shell matches either to quorvel.desktop.
+    [ "${app_id,,}" = quorvel ] || problem "app id (wm class) '$app_id', want quorvel"
     [ "$session" = wayland ] || x11_check_hints "$1" "$2"
 }
 
@@ -291,9 +292,9 @@ click_maximise_box() {
     }
     click_screen $((fx + fw - from_right)) $((fy + bar_y))
 }
-# check_window_place: where the program places the window (X), its frame is centred on the
-# screen; on Wayland the shell places it, and all that matters is that it is whole on the
-# screen.
+# check_window_place: where the program places the window (X), its frame is centred in the
+# work area (the screen less the shell's top bar); on Wayland the shell places it, and all
+# that matters is that it is whole on the screen.
 window_place_rule='centred by its frame'
 [ "$gnome_session" = x11 ] || window_place_rule='placed by the shell, whole on the screen'
 check_window_place() {
@@ -302,9 +303,12 @@ check_window_place() {
         problem "the window (${fw}x${fh} at $fx,$fy) is not whole on the ${screen_w}x${screen_h} screen"
     fi
     [ "$session" = x11 ] || return 0
-    local dx=$((2 * fx + fw - screen_w)) dy=$((2 * fy + fh - screen_h))
+    local ax ay aw ah
+    read -r ax ay aw ah < <(shell_call State | python3 "$e2e_dir/gnome_window.py" state workArea)
+    local dx=$((2 * (fx - ax) + fw - aw)) dy=$((2 * (fy - ay) + fh - ah))
     ((dx >= -4 && dx <= 4 && dy >= -4 && dy <= 4)) ||
-        problem "its frame (${fw}x${fh} at $fx,$fy) is not centred on the ${screen_w}x${screen_h} screen"
+        problem "its frame (${fw}x${fh} at $fx,$fy) is not centred in the work area" \
+            "(${aw}x${ah} at $ax,$ay): $((dx / 2)),$((dy / 2)) px off"
 }
 window_state() {
     window_frame

@@ -39,7 +39,8 @@ def main():
         sys.stdout.write(answer())
         return
     if what == "state":
-        print(json.loads(answer())[sys.argv[2]])
+        value = json.loads(answer())[sys.argv[2]]
+        print(" ".join(map(str, value)) if isinstance(value, list) else value)
         return
     windows = json.loads(answer())
     for window in windows:

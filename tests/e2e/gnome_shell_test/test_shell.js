@@ -63,6 +63,8 @@ class TestShell {
             overview: Main.overview.visible,
             version: Config.PACKAGE_VERSION,
             screen: rectangle(global.display.get_monitor_geometry(0)),
+            workArea: rectangle(global.workspace_manager.get_active_workspace()
+                .get_work_area_for_monitor(0)),
         });
     }
 
