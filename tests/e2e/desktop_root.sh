@@ -23,8 +23,7 @@ source "$desktop_root_here/../../scripts/debian_tools.sh"
 # program_packages), every root has the tools the scenarios drive and read the window
 # with, the Qt plugins the program loads at run time, the fonts it asks for, and ibus.
 desktop_packages_common=(
-    dbus libglib2.0-bin dconf-gsettings-backend procps python3 python3-gi gir1.2-glib-2.0
-    xdotool x11-utils imagemagick
+    dbus libglib2.0-bin dconf-gsettings-backend procps python3 x11-utils imagemagick
     qt6-qpa-plugins qt6-wayland qt6-translations-l10n
     fonts-arphic-uming fonts-wqy-zenhei fonts-arphic-ukai
     ibus ibus-libpinyin
@@ -81,6 +80,7 @@ make_desktop_root() {
     }
     read -ra packages <<<"${desktop_packages[$desktop]}"
     packages+=("${desktop_packages_common[@]}")
+    key="$suite ${packages[*]} format $desktop_root_format"
     mapfile -t -O "${#packages[@]}" packages < <(program_packages "$program")
     mapfile -t missing < <(missing_packages "${packages[@]}")
     if ((${#missing[@]})); then
@@ -89,11 +89,13 @@ make_desktop_root() {
     fi
     mkdir -p "$cache"
     desktop_root=$(realpath "$cache")/$desktop
-    key="$suite ${packages[*]} format $desktop_root_format"
-    # One test makes it; the other tests of the run wait for it and use it as it is.
+    # One test makes it; the other tests of the run wait for it and use it as it is. A
+    # root made for the same desktop, release and tools serves while it holds the
+    # program's libraries.
     exec {root_lock}>"$desktop_root.lock"
     flock "$root_lock"
-    if [ "$(cat "$desktop_root.stamp" 2>/dev/null)" = "$key" ] && [ -d "$desktop_root" ]; then
+    if [ "$(cat "$desktop_root.stamp" 2>/dev/null)" = "$key" ] && [ -d "$desktop_root" ] &&
+        chroot "$desktop_root" dpkg-query -W "${packages[@]}" >/dev/null 2>&1; then
         echo "The $desktop root of $suite, made earlier: $desktop_root"
         exec {root_lock}>&-
         return 0

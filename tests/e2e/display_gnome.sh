@@ -275,8 +275,8 @@ check_client_area() {
 
 # --- The compositor's own scenarios ---------------------------------------------------
 
-# request_state maximize|fullscreen: asked of the window as the shell's title bar or
-# keyboard shortcut would.
+# request_state maximize|fullscreen|normal: asked of the window as the shell's title bar,
+# keyboard shortcuts or a script would.
 request_state() { shell_call Act "$window" "$1" >/dev/null; }
 # request_size W H: a resize forced on the window, as a tiling rule does.
 request_size() { shell_call Act "$window" "resize $1 $2" >/dev/null; }
@@ -309,6 +309,17 @@ check_window_place() {
     ((dx >= -4 && dx <= 4 && dy >= -4 && dy <= 4)) ||
         problem "its frame (${fw}x${fh} at $fx,$fy) is not centred in the work area" \
             "(${aw}x${ah} at $ax,$ay): $((dx / 2)),$((dy / 2)) px off"
+}
+# check_candidate_list_place X Y W H: the text cursor that ibus gave the shell, under which
+# it shows the candidate list, lies in the box at X,Y (W x H) of the client area.
+check_candidate_list_place() {
+    local cursor cx cy
+    cursor=$(shell_call CandidateCursor | python3 "$e2e_dir/gnome_window.py" state cursor)
+    read -r cx cy _ <<<"$cursor"
+    client_geometry
+    ((cx >= x + $1 && cx <= x + $1 + $3 && cy >= y + $2 && cy <= y + $2 + $4)) ||
+        problem "the candidate list's cursor is at ($cursor) on the screen, not in Text1 at" \
+            "($((x + $1)),$((y + $2)) $3x$4)"
 }
 window_state() {
     window_frame

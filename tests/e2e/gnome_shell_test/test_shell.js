@@ -18,6 +18,7 @@ const TestShellInterface = `<node><interface name="org.quorvel.TestShell">
 <method name="Screenshot"><arg type="i" direction="in" name="x"/><arg type="i" direction="in" name="y"/>
   <arg type="i" direction="in" name="width"/><arg type="i" direction="in" name="height"/>
   <arg type="s" direction="in" name="file"/><arg type="b" direction="out" name="done"/></method>
+<method name="CandidateCursor"><arg type="s" direction="out" name="json"/></method>
 <method name="GetClipboard"><arg type="s" direction="out" name="text"/></method>
 <method name="SetClipboard"><arg type="s" direction="in" name="text"/></method>
 <method name="ClipboardChanges"><arg type="u" direction="out" name="count"/></method>
@@ -108,6 +109,10 @@ class TestShell {
         case 'close': window.delete(now); break;
         case 'maximize': window.maximize(Meta.MaximizeFlags.BOTH); break;
         case 'fullscreen': window.make_fullscreen(); break;
+        case 'normal':
+            window.unmake_fullscreen();
+            window.unmaximize(Meta.MaximizeFlags.BOTH);
+            break;
         case 'resize': {
             const frame = window.get_frame_rect();
             window.move_resize_frame(true, frame.x, frame.y, a, b);
@@ -152,6 +157,17 @@ class TestShell {
             }
             stream.close(null);
             invocation.return_value(new GLib.Variant('(b)', [done]));
+        });
+    }
+
+    // Where the shell puts ibus's candidate list: under the rectangle the client named as
+    // its text cursor, in screen coordinates.
+    CandidateCursor() {
+        const popup = IBusManager.getIBusManager()._candidatePopup;
+        const cursor = popup._dummyCursor;
+        return JSON.stringify({
+            shown: popup.visible,
+            cursor: [cursor.x, cursor.y, cursor.width, cursor.height],
         });
     }
 
