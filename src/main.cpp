@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "ibus_cursor.h"
 #include "qt_translation.h"
 #include "quorvel_application.h"
 #include "run_time_error.h"
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     QuorvelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    const IbusCursorOnWayland ibusCursor;
     QtTranslation qtTexts;
     if (qtTexts.loadForUserLanguages())
         QApplication::installTranslator(&qtTexts);
