@@ -11,6 +11,7 @@
 # Usage (as root): desktop_root.sh DESKTOP TARGET PROGRAM OUTPUT_DIR CACHE_DIR
 #   makes (or reuses) CACHE_DIR/DESKTOP, then runs in it
 #   e2e_window.sh TARGET PROGRAM OUTPUT_DIR
+# or: desktop_root.sh make DESKTOP PROGRAM CACHE_DIR   only makes (or reuses) the root
 # Exit status 77 (a skip): this machine cannot make the root; the reason is printed.
 # Sourced, it offers make_desktop_root and run_in_desktop_root.
 set -uo pipefail
@@ -172,12 +173,16 @@ exec chroot "$root" setpriv --reuid="$user" --regid="$user" --init-groups \
     env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 TERM=dumb QUORVEL_IN_DESKTOP_ROOT=1 "$@"'
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-    usage='usage: desktop_root.sh DESKTOP TARGET PROGRAM OUTPUT_DIR CACHE_DIR'
-    (($# == 5)) || {
+    usage='usage: desktop_root.sh DESKTOP TARGET PROGRAM OUTPUT_DIR CACHE_DIR
+       desktop_root.sh make DESKTOP PROGRAM CACHE_DIR'
+    if (($# == 4)) && [ "$1" = make ]; then
+        desktop=$2 target='' program=$3 out_dir='' cache=$4
+    elif (($# == 5)); then
+        desktop=$1 target=$2 program=$3 out_dir=$4 cache=$5
+    else
         echo "$usage"
         exit 2
-    }
-    desktop=$1 target=$2 program=$3 out_dir=$4 cache=$5
+    fi
     ((EUID == 0)) || {
         echo "Left out: making and entering the $desktop root (mmdebstrap, chroot) needs root."
         exit 77
@@ -193,6 +198,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         exit 1
     }
     make_desktop_root "$desktop" "$cache" "$program" || exit
+    [ -n "$target" ] || exit 0
     mkdir -p "$out_dir"
     program=$(realpath "$program") out_dir=$(realpath "$out_dir")
     missing=$(run_in_desktop_root "$(dirname "$program")" -- ldd "$program" | grep 'not found')
