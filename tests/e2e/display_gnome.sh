@@ -32,16 +32,23 @@ target_ready_to_start() {
 keep_shell_log() { cp "$display_log" "$out_dir/${target_screenshot%.png}-shell.log" 2>/dev/null || :; }
 cleanup_hooks+=(keep_shell_log)
 
+# not_started WHY: what kept the shell from starting, said in its log (shown on failure).
+not_started() {
+    echo "($*)" >>"$display_log"
+    return 1
+}
+
 start_display() {
-    [ -n "${QUORVEL_IN_DESKTOP_ROOT:-}" ] || {
-        echo "gnome-shell runs in the root of desktop_root.sh, which runs this script" >>"$display_log"
-        return 1
-    }
+    [ -n "${QUORVEL_IN_DESKTOP_ROOT:-}" ] ||
+        not_started "gnome-shell runs in the root of desktop_root.sh, which runs this script" ||
+        return
     # Its own session bus, before the shell; start_session_bus then keeps it.
-    start_session_bus || return 1
+    start_session_bus || not_started "the session bus did not start" || return
     local version
     version=$(gnome-shell --version | sed -n 's/^GNOME Shell \([0-9]*\).*/\1/p')
-    install_extension "$version" || return 1
+    [ -n "$version" ] || not_started "gnome-shell --version: $(gnome-shell --version 2>&1)" || return
+    install_extension "$version" || not_started "the test's extension could not be installed" ||
+        return
     # Before the shell reads them: the extension on, no first-start tour, no animations, no
     # hot corner.
     local setting schema key value settings=(
@@ -53,7 +60,8 @@ start_display() {
     )
     for setting in "${settings[@]}"; do
         read -r schema key value <<<"$setting"
-        gsettings set "$schema" "$key" "$value" 2>>"$display_log" || return 1
+        gsettings set "$schema" "$key" "$value" 2>>"$display_log" ||
+            not_started "gsettings set $setting failed" || return
     done
     local session_options=(--no-x11)
     [ "$gnome_session" = wayland ] || session_options=()
@@ -62,10 +70,12 @@ start_display() {
         --virtual-monitor "${screen_w}x${screen_h}" >>"$display_log" 2>&1 &
     shell_pid=$!
     started+=("$shell_pid")
-    wait_until 60 shell_ready_or_gone && shell_ready || return 1
+    wait_until 60 shell_ready_or_gone && shell_ready ||
+        not_started "no Wayland socket or no answer from the test's extension within 60 s" ||
+        return
     export WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
     if [ "$gnome_session" = x11 ]; then
-        wait_until 20 xwayland_ready || return 1
+        wait_until 20 xwayland_ready || not_started "Xwayland did not answer within 20 s" || return
     fi
     # The shell starts in the overview, over every window: Escape leaves it.
     local attempt
@@ -73,7 +83,7 @@ start_display() {
         send_keys Escape
         wait_until 2 overview_hidden && break
     done
-    overview_hidden
+    overview_hidden || not_started "the overview stayed open after Escape, five times"
 }
 shell_call() {
     local method=$1
