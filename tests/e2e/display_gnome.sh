@@ -77,13 +77,16 @@ start_display() {
     if [ "$gnome_session" = x11 ]; then
         wait_until 20 xwayland_ready || not_started "Xwayland did not answer within 20 s" || return
     fi
-    # The shell starts in the overview, over every window: Escape leaves it.
+    # The shell ends its start in the overview, over every window: Escape leaves it, once
+    # the start is over (before, the overview opens again).
+    wait_until 30 shell_started || not_started "the shell's start did not end within 30 s" ||
+        return
     local attempt
     for attempt in 1 2 3 4 5; do
         send_keys Escape
-        wait_until 2 overview_hidden && break
+        wait_until 2 overview_hidden && sleep 1 && overview_hidden && return 0
     done
-    overview_hidden || not_started "the overview stayed open after Escape, five times"
+    not_started "the overview stayed open after Escape, five times"
 }
 shell_call() {
     local method=$1
@@ -94,6 +97,7 @@ shell_call() {
 shell_ready() { [ -S "$XDG_RUNTIME_DIR/wayland-0" ] && shell_call State >/dev/null 2>&1; }
 shell_ready_or_gone() { shell_ready || ! kill -0 "$shell_pid" 2>/dev/null; }
 overview_hidden() { shell_call State | python3 "$e2e_dir/gnome_window.py" state overview | grep -qx False; }
+shell_started() { shell_call State | python3 "$e2e_dir/gnome_window.py" state startingUp | grep -qx False; }
 # Xwayland's display and the key to it, from mutter.
 xwayland_ready() {
     local socket auth
@@ -190,7 +194,7 @@ park_pointer() { shell_call MovePointer $((screen_w - 1)) $((screen_h - 1)) >/de
 # moment apart each, as a hand does.
 click_screen() {
     shell_call MovePointer "$1" "$2" >/dev/null || return 1
-    sleep 0.1
+    sleep 0.3 # GNOME 48 gives the window the pointer a moment after it moves
     shell_call Button true >/dev/null && sleep 0.05 && shell_call Button false >/dev/null
 }
 # Positions are in pixels of the client area.

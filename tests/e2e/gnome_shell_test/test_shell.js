@@ -62,6 +62,7 @@ class TestShell {
     State() {
         return JSON.stringify({
             overview: Main.overview.visible,
+            startingUp: Main.layoutManager._startingUp,
             version: Config.PACKAGE_VERSION,
             screen: rectangle(global.display.get_monitor_geometry(0)),
             workArea: rectangle(global.workspace_manager.get_active_workspace()
