@@ -197,6 +197,11 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         echo "FAIL no program at $program"
         exit 1
     }
+    unshare --mount --pid --net --fork true 2>/dev/null || {
+        echo "Left out: this machine refuses new namespaces (unshare), which the $desktop root" \
+            "runs in."
+        exit 77
+    }
     make_desktop_root "$desktop" "$cache" "$program" || exit
     [ -n "$target" ] || exit 0
     mkdir -p "$out_dir"
