@@ -64,6 +64,13 @@ missing_packages() {
     printf '%s\n' "$@" | grep -vxF -f <(printf '%s\n' "$known")
 }
 
+# host_archive: the suite and the mirror this machine's apt takes its packages from, as
+# "bookworm http://deb.debian.org/debian" (unstable's is sid, testing's its codename).
+host_archive() {
+    apt-cache policy 2>/dev/null |
+        awk '$1 ~ /^[0-9]+$/ && $3 ~ /^[a-z]+\/main$/ { split($3, s, "/"); print s[1], $2; exit }'
+}
+
 # make_desktop_root DESKTOP CACHE_DIR PROGRAM: sets desktop_root to CACHE_DIR/DESKTOP, a
 # root holding DESKTOP's packages, made unless one of the same release and packages is
 # there already. Prints what it does and how long making it took. Returns 77, saying
@@ -74,9 +81,9 @@ make_desktop_root() {
         echo "no package list for the desktop '$desktop'"
         return 1
     }
-    suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    read -r suite mirror < <(host_archive)
     [ -n "$suite" ] || {
-        echo "this machine's /etc/os-release names no release"
+        echo "Left out: this machine's apt takes its packages from no Debian archive's main."
         return 77
     }
     read -ra packages <<<"${desktop_packages[$desktop]}"
@@ -102,7 +109,7 @@ make_desktop_root() {
         return 0
     fi
     rm -rf --one-file-system "$desktop_root" "$desktop_root.new" "$desktop_root.stamp"
-    mirror=$(debian_mirror) && read_release "$mirror" "$suite" || {
+    read_release "$mirror" "$suite" || {
         exec {root_lock}>&-
         return 1
     }
