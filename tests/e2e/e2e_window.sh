@@ -327,8 +327,8 @@ scenario_high_dpi() {
 # A display with display_is_desktop=1 (display_gnome.sh) is a whole desktop, whose title
 # bars, shortcuts, scripts and tiling rules ask things of the window; it offers
 # window_state, screenshot_frame, request_state maximize|fullscreen|normal, request_size W H,
-# click_maximise_box, check_window_place, which checks $window_place_rule, and
-# check_candidate_list_place.
+# click_maximise_box, compositor_close, check_window_place, which checks
+# $window_place_rule, and check_candidate_list_place.
 
 # expect_client_area_kept WHAT NAME: after WHAT was asked, the window still shows its
 # 227x123 client area, the pictures in place, in the same frame as before (no bare
@@ -384,7 +384,7 @@ scenario_compositor() {
     end_check
 
     begin_check "the compositor's close ends the program with status 0"
-    expect_exit_after "the compositor's close" close_window
+    expect_exit_after "the compositor's close" compositor_close
     end_check
 }
 
