@@ -1,7 +1,9 @@
 #include "form1.h"
+#include "ibus_cursor.h"
 #include "qt_translation.h"
 #include "quorvel_application.h"
 #include "run_time_error.h"
+#include "title_bar.h"
 
 #include <cstdlib>
 #include <exception>
@@ -10,6 +12,7 @@ int main(int argc, char* argv[]) {
     QuorvelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    const IbusCursorOnWayland ibusCursor;
     QtTranslation qtTexts;
     if (qtTexts.loadForUserLanguages())
         QApplication::installTranslator(&qtTexts);
@@ -22,6 +25,6 @@ int main(int argc, char* argv[]) {
         showRunTimeError(nullptr, error);
         return EXIT_FAILURE;
     }
-    form.show();
+    const auto titled = showMainWindow(&form);
     return app.exec();
 }

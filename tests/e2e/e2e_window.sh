@@ -6,15 +6,19 @@
 #   wine     quorvel.exe, the native Windows build, under Wine on Xvfb
 #   wayland  the Qt program as a native client of a headless sway: the scenarios that
 #            need neither a mouse nor the input method
+#   gnome-wayland, gnome-xwayland
+#            the Qt program in a headless gnome-shell, natively and through Xwayland,
+#            inside the throw-away root that desktop_root.sh makes and runs this in; with
+#            the compositor's own scenarios (maximise, forced resize, place, close)
 # Prints PASS/FAIL per check; exits non-zero if any check failed or there is no PROGRAM.
 #
-# Usage: e2e_window.sh linux|wine|wayland PROGRAM OUTPUT_DIR
+# Usage: e2e_window.sh linux|wine|wayland|gnome-wayland|gnome-xwayland PROGRAM OUTPUT_DIR
 #
 # There is no window manager on X: the script hands the window the X input focus itself,
 # as a window manager would when the window maps.
 set -uo pipefail
 
-usage='usage: e2e_window.sh linux|wine|wayland PROGRAM OUTPUT_DIR'
+usage='usage: e2e_window.sh linux|wine|wayland|gnome-wayland|gnome-xwayland PROGRAM OUTPUT_DIR'
 target=${1:?$usage}
 program=${2:?$usage}
 out_dir=${3:?$usage}
@@ -252,14 +256,17 @@ text2_picture() {
         +repage rgb:- | md5sum
 }
 text2_changed_from() { [ "$(text2_picture)" != "$1" ]; }
-# commit_pinyin LETTERS: types LETTERS and a space, and waits for Text2 to change.
+# commit_pinyin LETTERS [CHECK ARGS...]: types LETTERS, runs CHECK while the candidates
+# show, then a space, and waits for Text2 to change.
 commit_pinyin() {
-    local before
+    local before letters=$1
+    shift
     before=$(text2_picture)
-    type_text "$1"
+    type_text "$letters"
+    (($# == 0)) || "$@"
     send_keys space
     wait_until 30 text2_changed_from "$before" ||
-        problem "$1 + space: Text2 unchanged 30 s later (no commit, or no look-up)"
+        problem "$letters + space: Text2 unchanged 30 s later (no commit, or no look-up)"
 }
 
 scenario_input_method() {
@@ -286,7 +293,13 @@ scenario_input_method() {
     elif ! wait_until 10 context_moved; then
         problem "ibus never saw Quorvel's input context take the focus"
     else
-        commit_pinyin zhongguo
+        # A desktop's shell shows the candidate list itself, where the text cursor is:
+        # within Text1 (24,16 49x33), whose text it is.
+        if ((${display_is_desktop:-0})); then
+            commit_pinyin zhongguo expect_within 3 check_candidate_list_place 24 16 49 33
+        else
+            commit_pinyin zhongguo
+        fi
         expect_text1_selected 中国
         expect_text2 中:4划
     fi
@@ -329,6 +342,72 @@ scenario_high_dpi() {
         expect_exit_after "Command2 pressed" press_command2
         scale=1
     fi
+    end_check
+}
+
+# --- In a desktop's own compositor ------------------------------------------------------
+
+# A display with display_is_desktop=1 (display_gnome.sh) is a whole desktop, whose title
+# bars, shortcuts, scripts and tiling rules ask things of the window; it offers
+# window_state, screenshot_frame, request_state maximize|fullscreen|normal, request_size W H,
+# click_maximise_box, compositor_close, check_window_place, which checks
+# $window_place_rule, and check_candidate_list_place.
+
+# expect_client_area_kept WHAT NAME: after WHAT was asked, the window still shows its
+# 227x123 client area, the pictures in place, in the same frame as before (no bare
+# background). The window's screenshot, title bar and all, is kept as ...-after-NAME.png;
+# the window is then asked back into its normal state, for the next check.
+expect_client_area_kept() {
+    local after
+    sleep 1 # what the compositor asked has been answered by now, or never will be
+    screenshot_frame "$out_dir/${target_screenshot%.png}-after-$2.png"
+    after=$(window_state)
+    [ "$after" = "$frame_before" ] || problem "after $1: $after, before: $frame_before"
+    check_client_area 227 123
+    expect_within 5 check_window_pictures "$work/kept.png" ''
+    request_state normal
+    sleep 0.5
+}
+
+scenario_compositor() {
+    start_scenario "the window for the compositor's requests" "$work/quorvel-compositor.log" ||
+        return
+    local frame_before
+    frame_before=$(window_state)
+    begin_check "window's place: $window_place_rule"
+    check_window_place
+    end_check
+
+    begin_check "maximise box: a click where it sits changes nothing"
+    screenshot_frame "$out_dir/${target_screenshot%.png}-frame.png"
+    click_maximise_box
+    park_pointer
+    expect_client_area_kept "the click" maximise-click
+    end_check
+
+    local state
+    for state in maximize fullscreen; do
+        begin_check "the compositor's $state request: refused or undone, client area kept"
+        request_state "$state"
+        expect_client_area_kept "$state" "$state"
+        end_check
+    done
+
+    begin_check "a forced resize to 454x246 (a script, a tiling rule): the size is kept"
+    request_size 454 246
+    expect_client_area_kept "the resize" resize
+    end_check
+
+    begin_check "typing still reaches the window: 字 found"
+    focus_window
+    send_keys ctrl+a
+    type_text 字
+    expect_text1_selected 字
+    expect_text2 字:6划
+    end_check
+
+    begin_check "the compositor's close ends the program with status 0"
+    expect_exit_after "the compositor's close" compositor_close
     end_check
 }
 
@@ -487,7 +566,9 @@ scenario_enter_key
 scenario_label_paste_close
 [ "$target" != wine ] || scenario_alt_f4
 [ "$target" = wayland ] || scenario_input_method
-scenario_dark_scheme
+# A dark scheme is Qt's palette, whatever the compositor: tested on X and on sway.
+((${display_is_desktop:-0})) || scenario_dark_scheme
+((!${display_is_desktop:-0})) || scenario_compositor
 # Last: these leave the Wine prefix at another DPI.
 [ "$target" != wine ] || scenario_high_dpi
 if [ "$target" = wine ]; then

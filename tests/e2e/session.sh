@@ -164,10 +164,14 @@ build_locales() {
 
 # --- Session bus --------------------------------------------------------------------
 
+session_bus_pid=''
 start_session_bus() {
+    # A desktop's display starts the bus before its shell (display_gnome.sh): one is enough.
+    [ -z "$session_bus_pid" ] || return 0
     # Without one, Qt, ibus and Wine's dbus users would autolaunch a bus that outlives us.
     dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>/dev/null &
-    started+=("$!")
+    session_bus_pid=$!
+    started+=("$session_bus_pid")
     wait_until 20 grep -qs '^unix:' "$work/bus" || return 1
     DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
     export DBUS_SESSION_BUS_ADDRESS
@@ -202,11 +206,19 @@ start_ibus() {
         gsettings set "$schema" "$key" "$value" 2>>"$work/gsettings.log" ||
             problem "gsettings set $setting failed: $(tail -n 1 "$work/gsettings.log")"
     done
-    # Not daemonized, so it stays our child and its components stay its children.
-    ibus-daemon --replace --panel=disable --emoji-extension=disable --verbose "$@" \
-        >"$work/ibus.log" 2>&1 &
-    ibus_pid=$!
-    started+=("$ibus_pid")
+    if ((${ibus_started_by_desktop:-0})); then
+        # A desktop's shell starts ibus itself, with the engine of its input sources; the
+        # shell ends it.
+        desktop_input_method >>"$work/ibus.log" 2>&1 ||
+            problem "the desktop's input sources could not be set: $(tail -n 2 "$work/ibus.log")"
+        ibus_pid=$shell_pid
+    else
+        # Not daemonized, so it stays our child and its components stay its children.
+        ibus-daemon --replace --panel=disable --emoji-extension=disable --verbose "$@" \
+            >"$work/ibus.log" 2>&1 &
+        ibus_pid=$!
+        started+=("$ibus_pid")
+    fi
     if ! wait_until 30 engine_set_or_daemon_gone || ! engine_is_set; then
         problem "ibus did not take the libpinyin engine within 30 s (or ibus-daemon ended)"
         problem "ibus engines: $(ibus list-engine --name-only 2>&1 | tr '\n' ' ')"

@@ -71,8 +71,9 @@ void Form1::changeEvent(QEvent* event) {
 
 void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Centred as a whole, frame included: its size is known once the window exists.
-    if (!centred_) {
+    // Centred as a whole, frame included: its size is known once the window exists. Below
+    // the program's own title bar (TitledWindow) it is no window, and stays where it is.
+    if (!centred_ && isWindow()) {
         centred_ = true;
         QRect frame = frameGeometry();
         frame.moveCenter(screen()->availableGeometry().center());

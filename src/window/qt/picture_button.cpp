@@ -2,6 +2,7 @@
 
 #include "pictures.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 PictureButton::PictureButton(QWidget* parent) : QAbstractButton(parent) {
@@ -44,4 +45,26 @@ void PictureButton::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(4, 4, -5, -5));
     }
+}
+
+namespace {
+
+bool isEnter(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+    if (isEnter(event))
+        event->ignore(); // on to the window
+    else
+        QAbstractButton::keyPressEvent(event);
+}
+
+void PictureButton::keyReleaseEvent(QKeyEvent* event) {
+    if (isEnter(event))
+        event->ignore();
+    else
+        QAbstractButton::keyReleaseEvent(event);
 }

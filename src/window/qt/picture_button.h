@@ -22,6 +22,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Enter is the window's (Form1 presses the default button with it), even under a
+    // desktop theme that lets Enter press the focused button, as GNOME's does.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     enum Picture { Normal, Down, Disabled };
