@@ -53,9 +53,11 @@ clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
 offer_clipboard() { exec xclip -quiet -selection clipboard -i < <(printf %s "$1") >/dev/null 2>&1; }
 
 # client_geometry: sets x y w h of the window's client area on the screen.
-client_geometry() {
+client_geometry() { x11_client_geometry; }
+# x11_client_geometry: the same for an X window, $x11_window if set (display_gnome.sh).
+x11_client_geometry() {
     local info
-    info=$(xwininfo -id "$window")
+    info=$(xwininfo -id "${x11_window:-$window}")
     x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
     y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
     w=$(sed -n 's/^ *Width: *//p' <<<"$info")
@@ -79,7 +81,7 @@ grab_again_agrees() {
 # check_client_area W H: client size, centred (allowing for the target's frame), fixed.
 fixed_window_traits='centred, fixed size, no minimise or maximise'
 check_client_area() {
-    local want="$1x$2" dx dy hints
+    local want="$1x$2" dx dy
     client_geometry
     [ "${w}x${h}" = "$want" ] || problem "client area ${w}x${h}, want $want"
     # Centred within 2 px: 2*x must be within 4 of screen - width.
@@ -87,14 +89,20 @@ check_client_area() {
     dy=$((2 * y - (screen_h - h) - target_frame_dy * scale))
     ((dx >= -4 && dx <= 4 && dy >= -4 && dy <= 4)) ||
         problem "at ($x,$y) on ${screen_w}x${screen_h}, not centred"
-    hints=$(xprop -id "$window" WM_NORMAL_HINTS)
+    x11_check_hints "$1" "$2"
+}
+# x11_check_hints W H: what the window asks of a window manager: a fixed size, and a frame
+# without minimise and maximise.
+x11_check_hints() {
+    local hints x11=${x11_window:-$window}
+    hints=$(xprop -id "$x11" WM_NORMAL_HINTS)
     grep -q "program specified minimum size: $1 by $2\$" <<<"$hints" ||
         problem "no minimum size $1 by $2 in WM_NORMAL_HINTS: $hints"
     grep -q "program specified maximum size: $1 by $2\$" <<<"$hints" ||
         problem "no maximum size $1 by $2 in WM_NORMAL_HINTS: $hints"
     # What the frame offers, as a window manager reads it: flags, functions, decorations.
     local motif functions decorations hex='\(0x[0-9a-f]*\)'
-    motif=$(xprop -id "$window" _MOTIF_WM_HINTS)
+    motif=$(xprop -id "$x11" _MOTIF_WM_HINTS)
     read -r functions decorations < <(sed -n "s/.* = $hex, $hex, $hex,.*/\\2 \\3/p" <<<"$motif")
     if [ -z "$functions" ]; then
         problem "no _MOTIF_WM_HINTS: $motif"

@@ -6,15 +6,18 @@
 #   wine     quorvel.exe, the native Windows build, under Wine on Xvfb
 #   wayland  the Qt program as a native client of a headless sway: the scenarios that
 #            need neither a mouse nor the input method
+#   kde-wayland, kde-xwayland
+#            the Qt program in a headless kwin_wayland, natively and through Xwayland,
+#            inside the throw-away root that desktop_root.sh makes and runs this in
 # Prints PASS/FAIL per check; exits non-zero if any check failed or there is no PROGRAM.
 #
-# Usage: e2e_window.sh linux|wine|wayland PROGRAM OUTPUT_DIR
+# Usage: e2e_window.sh linux|wine|wayland|kde-wayland|kde-xwayland PROGRAM OUTPUT_DIR
 #
 # There is no window manager on X: the script hands the window the X input focus itself,
 # as a window manager would when the window maps.
 set -uo pipefail
 
-usage='usage: e2e_window.sh linux|wine|wayland PROGRAM OUTPUT_DIR'
+usage='usage: e2e_window.sh linux|wine|wayland|kde-wayland|kde-xwayland PROGRAM OUTPUT_DIR'
 target=${1:?$usage}
 program=${2:?$usage}
 out_dir=${3:?$usage}
@@ -243,7 +246,7 @@ scenario_alt_f4() {
 }
 
 scenario_input_method() {
-    begin_check "ibus with the libpinyin engine is ready"
+    begin_check "${input_method_label:-ibus with the libpinyin engine} is ready"
     start_ibus "${target_ibus_options[@]}"
     end_check
     ((${#problems[@]} == 0)) || return
@@ -264,7 +267,7 @@ scenario_input_method() {
     if ! start_quorvel_or_fail "$work/quorvel-ibus.log" "${target_ime_env[@]}"; then
         :
     elif ! wait_until 10 context_moved; then
-        problem "ibus never saw Quorvel's input context take the focus"
+        problem "the input method never saw Quorvel's input context take the focus"
     else
         type_text zhongguo
         send_keys space
@@ -470,7 +473,8 @@ scenario_enter_key
 scenario_label_paste_close
 [ "$target" != wine ] || scenario_alt_f4
 [ "$target" = wayland ] || scenario_input_method
-scenario_dark_scheme
+# A dark scheme is Qt's palette, whatever the compositor: tested on X and on sway.
+((${display_is_desktop:-0})) || scenario_dark_scheme
 # Last: these leave the Wine prefix at another DPI.
 [ "$target" != wine ] || scenario_high_dpi
 if [ "$target" = wine ]; then
