@@ -1,12 +1,16 @@
 #include "window_place.h"
 
+#include <QBasicTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QTimerEvent>
 #include <QWidget>
 #include <QWindow>
+
+#include <optional>
 
 namespace {
 
@@ -23,19 +27,19 @@ public:
         case QEvent::Show:
             if (watched == window_ && !centred_) {
                 centred_ = true;
-                // Exposure tells when the window manager has framed the window.
-                if (QWindow* handle = window_->windowHandle())
-                    handle->installEventFilter(this);
                 centre();
+                if (programPlacesWindows()) {
+                    // Exposure and moves tell when the window manager has framed the window;
+                    // where they come before it has said how (X11), a look now and then.
+                    if (QWindow* handle = window_->windowHandle())
+                        handle->installEventFilter(this);
+                    framePoll_.start(50, this);
+                }
             }
             break;
         case QEvent::Expose:
         case QEvent::Move:
-            // The first frame the window manager gives it: centred again with it.
-            if (centred_ && !framed_ && !window_->windowHandle()->frameMargins().isNull()) {
-                framed_ = true;
-                centre();
-            }
+            centreOnceFramed();
             break;
         case QEvent::Resize:
             if (watched == window_)
@@ -47,13 +51,46 @@ public:
         return false;
     }
 
+protected:
+    void timerEvent(QTimerEvent* event) override {
+        if (event->timerId() != framePoll_.timerId())
+            return;
+        // A window manager that draws no frame (or none at all) leaves the window as it is.
+        if (++framePolls_ > 40)
+            framePoll_.stop();
+        centreOnceFramed();
+    }
+
 private:
+    // The first frame the window manager gives the window: centred again with it.
+    void centreOnceFramed() {
+        if (!centred_ || framed_ || !frameMargins())
+            return;
+        framed_ = true;
+        framePoll_.stop();
+        centre();
+    }
+
+    // The frame's margins as the platform has them, once the window manager has framed the
+    // window: nothing before, and nothing while the platform reads them mid-way (X11 gives
+    // negative ones then).
+    std::optional<QMargins> frameMargins() const {
+        const QMargins margins = window_->windowHandle()->frameMargins();
+        if (margins.isNull() || margins.left() < 0 || margins.top() < 0 || margins.right() < 0 ||
+            margins.bottom() < 0)
+            return std::nullopt;
+        return margins;
+    }
+
+    // The client area placed so that the frame around it (QWidget's own idea of the frame
+    // lags behind the platform's) is centred on the screen.
     void centre() {
         if (!programPlacesWindows())
             return;
-        QRect frame = window_->frameGeometry();
+        const QMargins margins = frameMargins().value_or(QMargins());
+        QRect frame = window_->geometry().marginsAdded(margins);
         frame.moveCenter(window_->screen()->availableGeometry().center());
-        window_->move(frame.topLeft());
+        window_->setGeometry(frame.marginsRemoved(margins));
     }
 
     void undoForcedSize() {
@@ -70,6 +107,8 @@ private:
     QWidget* window_;
     bool centred_ = false;
     bool framed_ = false;
+    QBasicTimer framePoll_;
+    int framePolls_ = 0;
 };
 
 } // namespace
