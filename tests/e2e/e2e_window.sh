@@ -253,7 +253,7 @@ scenario_input_method() {
 
     local first="pinyin: zhongguo + space commits 中国, result 中:4划"
     local second="pinyin: second word typed over the selected result: nihao -> 你好, 你:7划"
-    local last="Command2 ends the program under ibus with status 0"
+    local last="Command2 ends the program under ${input_method_name:-ibus} with status 0"
     if [ -n "$emulation" ]; then
         local name
         for name in "$first" "$second" "$last"; do
