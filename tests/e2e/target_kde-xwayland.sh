@@ -9,10 +9,8 @@ target_start_timeout=20
 target_exit_timeout=5
 target_nothing_copied_after=2
 target_screenshot=quorvel-e2e-kde-xwayland.png
-# The program always reaches fcitx5 over D-Bus, through fcitx5's Qt 6 module
-# (fcitx5-frontend-qt6, QT_IM_MODULE=fcitx), as fcitx5 advises for Qt before 6.7 on KDE
-# (target_run): through KWin's text input instead, the keys fcitx5 hands back to Qt 6.4
-# lose their way (Shift+Tab did not move the focus back, Ctrl+C copied nothing).
+# An X client reaches fcitx5 over D-Bus, through fcitx5's Qt 6 module (fcitx5-frontend-qt6,
+# QT_IM_MODULE=fcitx, set for every start as a user sets it: target_run).
 target_ime_env=()
 target_ibus_options=()
 
