@@ -11,6 +11,7 @@
 # Usage (as root): desktop_root.sh DESKTOP TARGET PROGRAM OUTPUT_DIR CACHE_DIR
 #   makes (or reuses) CACHE_DIR/DESKTOP, then runs in it
 #   e2e_window.sh TARGET PROGRAM OUTPUT_DIR
+# or: desktop_root.sh make DESKTOP PROGRAM CACHE_DIR   only makes (or reuses) the root
 # Exit status 77 (a skip): this machine cannot make the root; the reason is printed.
 # Sourced, it offers make_desktop_root and run_in_desktop_root.
 set -uo pipefail
@@ -23,8 +24,7 @@ source "$desktop_root_here/../../scripts/debian_tools.sh"
 # program_packages), every root has the tools the scenarios drive and read the window
 # with, the Qt plugins the program loads at run time, the fonts it asks for, and ibus.
 desktop_packages_common=(
-    dbus libglib2.0-bin dconf-gsettings-backend procps python3 python3-gi gir1.2-glib-2.0
-    xdotool x11-utils imagemagick
+    dbus libglib2.0-bin dconf-gsettings-backend procps python3 x11-utils imagemagick
     qt6-qpa-plugins qt6-wayland qt6-translations-l10n
     fonts-arphic-uming fonts-wqy-zenhei fonts-arphic-ukai
     ibus ibus-libpinyin
@@ -36,9 +36,9 @@ declare -A desktop_packages=(
     [gnome]="gnome-shell mutter xwayland gsettings-desktop-schemas"
     # kwin_wayland with its own title bars (Breeze) and Xwayland; fcitx5 with its pinyin
     # engine and its Qt 6 module, the input method KWin starts; the clipboard's tools on
-    # each side (KWin offers data control; an X client's is read on X). One line: the
-    # list is read as one.
-    [kde]="kwin-wayland kwin-style-breeze xwayland fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6 wl-clipboard xclip"
+    # each side (KWin offers data control; an X client's is read on X); Python's GLib, with
+    # which kwin_session.py asks KWin. One line: the list is read as one.
+    [kde]="kwin-wayland kwin-style-breeze xwayland fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6 wl-clipboard xclip python3-gi gir1.2-glib-2.0"
 )
 # The plain user the compositor runs as, inside the root only.
 desktop_user=quorvel-desktop
@@ -67,6 +67,13 @@ missing_packages() {
     printf '%s\n' "$@" | grep -vxF -f <(printf '%s\n' "$known")
 }
 
+# host_archive: the suite and the mirror this machine's apt takes its packages from, as
+# "bookworm http://deb.debian.org/debian" (unstable's is sid, testing's its codename).
+host_archive() {
+    apt-cache policy 2>/dev/null |
+        awk '$1 ~ /^[0-9]+$/ && $3 ~ /^[a-z]+\/main$/ { split($3, s, "/"); print s[1], $2; exit }'
+}
+
 # make_desktop_root DESKTOP CACHE_DIR PROGRAM: sets desktop_root to CACHE_DIR/DESKTOP, a
 # root holding DESKTOP's packages, made unless one of the same release and packages is
 # there already. Prints what it does and how long making it took. Returns 77, saying
@@ -77,13 +84,14 @@ make_desktop_root() {
         echo "no package list for the desktop '$desktop'"
         return 1
     }
-    suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    read -r suite mirror < <(host_archive)
     [ -n "$suite" ] || {
-        echo "this machine's /etc/os-release names no release"
+        echo "Left out: this machine's apt takes its packages from no Debian archive's main."
         return 77
     }
     read -ra packages <<<"${desktop_packages[$desktop]}"
     packages+=("${desktop_packages_common[@]}")
+    key="$suite ${packages[*]} format $desktop_root_format"
     mapfile -t -O "${#packages[@]}" packages < <(program_packages "$program")
     mapfile -t missing < <(missing_packages "${packages[@]}")
     if ((${#missing[@]})); then
@@ -92,17 +100,19 @@ make_desktop_root() {
     fi
     mkdir -p "$cache"
     desktop_root=$(realpath "$cache")/$desktop
-    key="$suite ${packages[*]} format $desktop_root_format"
-    # One test makes it; the other tests of the run wait for it and use it as it is.
+    # One test makes it; the other tests of the run wait for it and use it as it is. A
+    # root made for the same desktop, release and tools serves while it holds the
+    # program's libraries.
     exec {root_lock}>"$desktop_root.lock"
     flock "$root_lock"
-    if [ "$(cat "$desktop_root.stamp" 2>/dev/null)" = "$key" ] && [ -d "$desktop_root" ]; then
+    if [ "$(cat "$desktop_root.stamp" 2>/dev/null)" = "$key" ] && [ -d "$desktop_root" ] &&
+        chroot "$desktop_root" dpkg-query -W "${packages[@]}" >/dev/null 2>&1; then
         echo "The $desktop root of $suite, made earlier: $desktop_root"
         exec {root_lock}>&-
         return 0
     fi
     rm -rf --one-file-system "$desktop_root" "$desktop_root.new" "$desktop_root.stamp"
-    mirror=$(debian_mirror) && read_release "$mirror" "$suite" || {
+    read_release "$mirror" "$suite" || {
         exec {root_lock}>&-
         return 1
     }
@@ -110,14 +120,8 @@ make_desktop_root() {
         --include="$(IFS=, && echo "${packages[*]}")")
     # A frozen mirror's index has expired: apt is told not to mind, as read_release said.
     [ -z "$index_expired" ] || options+=(--aptopt='Acquire::Check-Valid-Until "false"')
-    # libdbus aborts without a machine id, and mmdebstrap leaves it for the first boot to
-    # make: the root gets its own. Debian gives kwin_wayland a file capability
-    # (CAP_SYS_NICE) with which a plain user's exec of it is refused: a copy has none. The
-    # compositor's user is the root's own.
-    options+=(--customize-hook='od -An -N16 -tx1 /dev/urandom | tr -d " \n" >"$1/etc/machine-id"'
-        --customize-hook='for kwin in "$1/usr/bin/kwin_wayland"; do [ ! -e "$kwin" ] ||
-            { cp "$kwin" "$kwin.copy" && mv "$kwin.copy" "$kwin"; }; done'
-        --customize-hook="chroot \"\$1\" useradd --system --no-create-home --home-dir /nonexistent \
+    # The compositor's user is the root's own.
+    options+=(--customize-hook="chroot \"\$1\" useradd --system --no-create-home --home-dir /nonexistent \
 --shell /usr/sbin/nologin $desktop_user")
     local began=$SECONDS
     echo "Making the $desktop root of $suite from $mirror (${#packages[@]} packages asked for)..."
@@ -129,6 +133,13 @@ make_desktop_root() {
         exec {root_lock}>&-
         return 1
     fi
+    # libdbus aborts without a machine id, and mmdebstrap leaves it empty for the first boot
+    # to fill: the root gets its own.
+    od -An -N16 -tx1 /dev/urandom | tr -d ' \n' >"$desktop_root.new/etc/machine-id"
+    # Debian gives kwin_wayland a file capability (CAP_SYS_NICE), with which a plain user's
+    # exec of it is refused: a copy has none.
+    local kwin=$desktop_root.new/usr/bin/kwin_wayland
+    [ ! -e "$kwin" ] || { cp "$kwin" "$kwin.copy" && mv "$kwin.copy" "$kwin"; }
     # Every user of the root must reach the program and the tests below it.
     chmod 755 "$desktop_root.new"
     mv "$desktop_root.new" "$desktop_root"
@@ -177,12 +188,16 @@ exec chroot "$root" setpriv --reuid="$user" --regid="$user" --init-groups \
     QUORVEL_KWIN_FAKE_KEYS="${QUORVEL_KWIN_FAKE_KEYS:-}" "$@"'
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-    usage='usage: desktop_root.sh DESKTOP TARGET PROGRAM OUTPUT_DIR CACHE_DIR'
-    (($# == 5)) || {
+    usage='usage: desktop_root.sh DESKTOP TARGET PROGRAM OUTPUT_DIR CACHE_DIR
+       desktop_root.sh make DESKTOP PROGRAM CACHE_DIR'
+    if (($# == 4)) && [ "$1" = make ]; then
+        desktop=$2 target='' program=$3 out_dir='' cache=$4
+    elif (($# == 5)); then
+        desktop=$1 target=$2 program=$3 out_dir=$4 cache=$5
+    else
         echo "$usage"
         exit 2
-    }
-    desktop=$1 target=$2 program=$3 out_dir=$4 cache=$5
+    fi
     ((EUID == 0)) || {
         echo "Left out: making and entering the $desktop root (mmdebstrap, chroot) needs root."
         exit 77
@@ -197,7 +212,13 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         echo "FAIL no program at $program"
         exit 1
     }
+    unshare --mount --pid --net --fork true 2>/dev/null || {
+        echo "Left out: this machine refuses new namespaces (unshare), which the $desktop root" \
+            "runs in."
+        exit 77
+    }
     make_desktop_root "$desktop" "$cache" "$program" || exit
+    [ -n "$target" ] || exit 0
     mkdir -p "$out_dir"
     program=$(realpath "$program") out_dir=$(realpath "$out_dir")
     missing=$(run_in_desktop_root "$(dirname "$program")" -- ldd "$program" | grep 'not found')
