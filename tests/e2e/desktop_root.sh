@@ -34,8 +34,11 @@ declare -A desktop_packages=(
     # gnome-shell and mutter, with Xwayland for the X11 session; GNOME's schemas and the
     # shell's extension support come with them.
     [gnome]="gnome-shell mutter xwayland gsettings-desktop-schemas"
-    # The KDE layer's packages go here (kwin-wayland, fcitx5 and its Chinese engine).
-    [kde]=""
+    # kwin_wayland with its own title bars (Breeze) and Xwayland; fcitx5 with its pinyin
+    # engine and its Qt 6 module, the input method KWin starts; the clipboard's tools on
+    # each side (KWin offers data control; an X client's is read on X); Python's GLib, with
+    # which kwin_session.py asks KWin. One line: the list is read as one.
+    [kde]="kwin-wayland kwin-style-breeze xwayland fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6 wl-clipboard xclip python3-gi gir1.2-glib-2.0"
 )
 # The plain user the compositor runs as, inside the root only.
 desktop_user=quorvel-desktop
@@ -133,6 +136,10 @@ make_desktop_root() {
     # libdbus aborts without a machine id, and mmdebstrap leaves it empty for the first boot
     # to fill: the root gets its own.
     od -An -N16 -tx1 /dev/urandom | tr -d ' \n' >"$desktop_root.new/etc/machine-id"
+    # Debian gives kwin_wayland a file capability (CAP_SYS_NICE), with which a plain user's
+    # exec of it is refused: a copy has none.
+    local kwin=$desktop_root.new/usr/bin/kwin_wayland
+    [ ! -e "$kwin" ] || { cp "$kwin" "$kwin.copy" && mv "$kwin.copy" "$kwin"; }
     # Every user of the root must reach the program and the tests below it.
     chmod 755 "$desktop_root.new"
     mv "$desktop_root.new" "$desktop_root"
@@ -177,7 +184,8 @@ shift "$count"
 mkdir "$root/run/dbus"
 chroot "$root" dbus-daemon --system --fork
 exec chroot "$root" setpriv --reuid="$user" --regid="$user" --init-groups \
-    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 TERM=dumb QUORVEL_IN_DESKTOP_ROOT=1 "$@"'
+    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 TERM=dumb QUORVEL_IN_DESKTOP_ROOT=1 \
+    QUORVEL_KWIN_FAKE_KEYS="${QUORVEL_KWIN_FAKE_KEYS:-}" "$@"'
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     usage='usage: desktop_root.sh DESKTOP TARGET PROGRAM OUTPUT_DIR CACHE_DIR

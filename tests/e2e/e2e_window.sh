@@ -6,19 +6,21 @@
 #   wine     quorvel.exe, the native Windows build, under Wine on Xvfb
 #   wayland  the Qt program as a native client of a headless sway: the scenarios that
 #            need neither a mouse nor the input method
-#   gnome-wayland, gnome-xwayland
-#            the Qt program in a headless gnome-shell, natively and through Xwayland,
-#            inside the throw-away root that desktop_root.sh makes and runs this in; with
-#            the compositor's own scenarios (maximise, forced resize, place, close)
+#   gnome-wayland, gnome-xwayland, kde-wayland, kde-xwayland
+#            the Qt program in a headless gnome-shell or kwin_wayland, natively and
+#            through Xwayland, inside the throw-away root that desktop_root.sh makes and
+#            runs this in; with the compositor's own scenarios (maximise, forced resize,
+#            place, close)
 # Prints PASS/FAIL per check; exits non-zero if any check failed or there is no PROGRAM.
 #
-# Usage: e2e_window.sh linux|wine|wayland|gnome-wayland|gnome-xwayland PROGRAM OUTPUT_DIR
+# Usage: e2e_window.sh linux|wine|wayland|gnome-wayland|gnome-xwayland|kde-wayland|kde-xwayland
+#            PROGRAM OUTPUT_DIR
 #
 # There is no window manager on X: the script hands the window the X input focus itself,
 # as a window manager would when the window maps.
 set -uo pipefail
 
-usage='usage: e2e_window.sh linux|wine|wayland|gnome-wayland|gnome-xwayland PROGRAM OUTPUT_DIR'
+usage='usage: e2e_window.sh linux|wine|wayland|gnome-wayland|gnome-xwayland|kde-wayland|kde-xwayland PROGRAM OUTPUT_DIR'
 target=${1:?$usage}
 program=${2:?$usage}
 out_dir=${3:?$usage}
@@ -270,14 +272,14 @@ commit_pinyin() {
 }
 
 scenario_input_method() {
-    begin_check "ibus with the libpinyin engine is ready"
+    begin_check "${input_method_label:-ibus with the libpinyin engine} is ready"
     start_ibus "${target_ibus_options[@]}"
     end_check
     ((${#problems[@]} == 0)) || return
 
     local first="pinyin: zhongguo + space commits 中国, result 中:4划"
     local second="pinyin: second word typed over the selected result: nihao -> 你好, 你:7划"
-    local last="Command2 ends the program under ibus with status 0"
+    local last="Command2 ends the program under ${input_method_name:-ibus} with status 0"
     if [ -n "$emulation" ]; then
         local name
         for name in "$first" "$second" "$last"; do
@@ -291,11 +293,11 @@ scenario_input_method() {
     if ! start_quorvel_or_fail "$work/quorvel-ibus.log" "${target_ime_env[@]}"; then
         :
     elif ! wait_until 10 context_moved; then
-        problem "ibus never saw Quorvel's input context take the focus"
+        problem "the input method never saw Quorvel's input context take the focus"
     else
         # A desktop's shell shows the candidate list itself, where the text cursor is:
-        # within Text1 (24,16 49x33), whose text it is.
-        if ((${display_is_desktop:-0})); then
+        # within Text1 (24,16 49x33), whose text it is. GNOME's shell tells where it is.
+        if declare -F check_candidate_list_place >/dev/null; then
             commit_pinyin zhongguo expect_within 3 check_candidate_list_place 24 16 49 33
         else
             commit_pinyin zhongguo

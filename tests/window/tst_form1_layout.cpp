@@ -5,6 +5,7 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -49,6 +50,24 @@ private slots:
                                 .arg(form->frameGeometry().center().y())
                                 .arg(form->screen()->availableGeometry().width())
                                 .arg(form->screen()->availableGeometry().height())));
+    }
+
+    // A window manager, a script or a tiling rule sizing the window: the size is undone,
+    // so no bare background ever shows beside the picture.
+    void forcedSizeIsUndone_data() {
+        QTest::addColumn<QSize>("forced");
+        QTest::newRow("twice the size (a script)") << QSize(454, 246);
+        QTest::newRow("a tile's width") << QSize(512, 123);
+        QTest::newRow("smaller") << QSize(120, 60);
+    }
+    void forcedSizeIsUndone() {
+        QFETCH(QSize, forced);
+        QWidget* form = f.form.get();
+        QWindow* window = form->windowHandle();
+        QVERIFY(window);
+        window->resize(forced); // as the platform hands on the window manager's size
+        QTRY_COMPARE(window->size(), QSize(227, 123));
+        QCOMPARE(form->size(), QSize(227, 123));
     }
 
     void controls_data() {

@@ -6,6 +6,7 @@
 #include "picture_button.h"
 #include "pictures.h"
 #include "stroke_lookup.h"
+#include "window_place.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
-#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -48,6 +48,9 @@ Form1::Form1(QWidget* parent)
     check1_->setChecked(true); // look up on every change from the start
     text1_->setFocus();
 
+    // Centred by its frame where the program places it, and never at another size.
+    keepPlacedAndSized(this);
+
     connect(command1_, &PictureButton::clicked, this, &Form1::onCommand1Clicked);
     connect(text1_, &QLineEdit::textChanged, this, &Form1::onText1Changed);
     connect(command2_, &PictureButton::clicked, this, &Form1::onCommand2Clicked);
@@ -67,18 +70,6 @@ void Form1::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange)
         applyColours(this, kForm1Controls);
     QWidget::changeEvent(event);
-}
-
-void Form1::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    // Centred as a whole, frame included: its size is known once the window exists. Below
-    // the program's own title bar (TitledWindow) it is no window, and stays where it is.
-    if (!centred_ && isWindow()) {
-        centred_ = true;
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen()->availableGeometry().center());
-        move(frame.topLeft());
-    }
 }
 
 void Form1::paintEvent(QPaintEvent*) {

@@ -26,7 +26,6 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -50,5 +49,4 @@ private:
     PictureButton* check1_;
     LinkLabel* label1_;
     PictureButton* defaultButton_ = nullptr;
-    bool centred_ = false;
 };

@@ -1,5 +1,7 @@
 #include "title_bar.h"
 
+#include "window_place.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -155,6 +157,7 @@ TitledWindow::TitledWindow(QWidget* content)
     if (focused)
         focused->setFocus();
     keepWindowStateNormal(this);
+    keepPlacedAndSized(this);
 }
 
 TitledWindow::~TitledWindow() {
