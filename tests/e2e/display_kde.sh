@@ -161,8 +161,11 @@ bind_characters() {
         kde_bound_order+=("$char")
     done
     kde_write_layout
-    # KWin reads the layout as it handles the signal. Under Xwayland the characters once
-    # (1 run in 10) did not reach the window after one signal: a second one a moment later.
+    kde_reload_layout
+}
+# KWin reads the layout as it handles the signal. Under Xwayland the characters once (1 run
+# in 10) did not reach the window after one signal: a second one a moment later.
+kde_reload_layout() {
     dbus-send --session --type=signal /Layouts org.kde.keyboard.reloadConfig || return 1
     sleep 1
     dbus-send --session --type=signal /Layouts org.kde.keyboard.reloadConfig || return 1
@@ -315,8 +318,8 @@ window_state() {
     }
     echo "frame ${fw}x${fh}+$fx+$fy, client area ${w}x${h}+$x+$y"
 }
-# request_state maximize|fullscreen: what the title bar's button, a double click on it
-# or a shortcut asks.
+# request_state maximize|fullscreen|normal: what the title bar's button, a double click
+# on it or a shortcut asks; normal takes back either.
 request_state() { kwin_session "${1/maximize/maximise}" "$window" >/dev/null; }
 # request_size W H: a script (or a tiling rule) sizing the client area.
 request_size() {
@@ -355,18 +358,26 @@ kde_configure_fcitx5() {
 # it on, the keys of the other scenarios went astray now and then: through KWin's text
 # input Qt 6.4 lost Shift and Ctrl, and through fcitx5's Qt module the 40,000-character
 # paste came out short in 3 of 9 runs on Wayland.
+# Once fcitx5 has been on, X's keymap under Xwayland is fcitx5's plain layout again, without
+# the characters put on spare keys: they are loaded again.
+kde_input_method_was_on=false
 kde_run_program() {
     local want=false
     [[ " $* " != *" QT_IM_MODULE=fcitx "* ]] || want=true
     gdbus call --session --dest org.kde.KWin --object-path /VirtualKeyboard \
         --method org.freedesktop.DBus.Properties.Set org.kde.kwin.VirtualKeyboard enabled \
         "<$want>" >>"$work/fcitx5.log" 2>&1
+    if [ "$want" = false ] && [ "$kde_input_method_was_on" = true ]; then
+        kde_reload_layout
+        kde_input_method_was_on=false
+    fi
     env "$@" "$program"
 }
 
 # What the input-method scenario asks of ibus elsewhere, of fcitx5 here.
 input_method_label='fcitx5 (started by KWin) with its pinyin engine' input_method_name=fcitx5
 start_ibus() {
+    kde_input_method_was_on=true
     gdbus call --session --dest org.kde.KWin --object-path /VirtualKeyboard \
         --method org.freedesktop.DBus.Properties.Set org.kde.kwin.VirtualKeyboard enabled \
         '<true>' >>"$work/fcitx5.log" 2>&1 || {

@@ -15,6 +15,7 @@ org.kde.KWin.ScreenShot2 (KWin started with KWIN_SCREENSHOT_NO_PERMISSION_CHECKS
                         frame grown to match), as a tiling script does
   maximise ID           maximises it, as the title bar's button or a double click does
   fullscreen ID         makes it full screen, as a shortcut does
+  normal ID             neither maximised nor full screen, as a second request of either does
   activate ID           gives it the focus
   close ID              closes it, as the title bar's close box does
   screenshot ID FILE    its client area, without the frame, as a PNG
@@ -86,6 +87,10 @@ try {
         report({ done: true });
     } else if (command == "fullscreen") {
         w.fullScreen = true;
+        report({ done: true });
+    } else if (command == "normal") {
+        w.fullScreen = false;
+        w.setMaximize(false, false);
         report({ done: true });
     } else if (command == "activate") {
         if ("activeWindow" in workspace)
@@ -214,7 +219,7 @@ def main():
         print(found["id"], "x11" if found["xid"] else "wayland", found["xid"], *found["frame"],
               *found["buffer"], *found["min"], *found["max"], int(found["resizeable"]),
               int(found["maximizable"]), int(found["minimizable"]), found["app"])
-    elif command in ("resize", "maximise", "fullscreen", "activate", "close"):
+    elif command in ("resize", "maximise", "fullscreen", "normal", "activate", "close"):
         session.script([command] + args)
     elif command in ("screenshot", "screenshot-frame"):
         session.screenshot(args[0], args[1], command == "screenshot-frame")
