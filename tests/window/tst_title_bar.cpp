@@ -14,6 +14,8 @@ private slots:
     void contentGivenBack();
     void refusedStates_data();
     void refusedStates();
+    void placeKeptThroughRequests_data();
+    void placeKeptThroughRequests();
     void closeAsksTheContent();
     void keysUnderTheBar_data();
     void keysUnderTheBar();
@@ -85,6 +87,38 @@ void TitleBarTest::refusedStates() {
     window->setWindowState(Qt::WindowMinimized);
     QTest::qWait(50);
     QCOMPARE(window->windowState(), Qt::WindowMinimized);
+}
+
+// A window manager may move the window as it maximises it (mutter puts it in the work
+// area's corner) and leave it there once the program has undone the state: it goes back to
+// where it stood. A move of its own long before the request stays.
+void TitleBarTest::placeKeptThroughRequests_data() {
+    QTest::addColumn<Qt::WindowState>("state");
+    QTest::addColumn<int>("msBetweenMoveAndRequest");
+    QTest::addColumn<bool>("backToPlaceBeforeMove");
+    QTest::newRow("maximised, moved with it") << Qt::WindowMaximized << 0 << true;
+    QTest::newRow("full screen, moved with it") << Qt::WindowFullScreen << 0 << true;
+    QTest::newRow("maximised, moved by the user before") << Qt::WindowMaximized << 600 << false;
+}
+void TitleBarTest::placeKeptThroughRequests() {
+    QFETCH(Qt::WindowState, state);
+    QFETCH(int, msBetweenMoveAndRequest);
+    QFETCH(bool, backToPlaceBeforeMove);
+    Form1 form;
+    form.load();
+    keepWindowStateNormal(&form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::qWait(300); // standing still where the program put it
+    const QPoint centred = form.geometry().topLeft();
+    form.setGeometry(QRect(QPoint(0, 32), form.size()));
+    QTest::qWait(msBetweenMoveAndRequest);
+    const QPoint moved = form.geometry().topLeft();
+    form.setWindowState(state);
+    QTRY_COMPARE(form.windowState(), Qt::WindowNoState);
+    QTest::qWait(400); // the second look, once the window manager is done
+    QCOMPARE(form.geometry().topLeft(), backToPlaceBeforeMove ? centred : moved);
+    QCOMPARE(form.size(), QSize(227, 123));
 }
 
 void TitleBarTest::closeAsksTheContent() {

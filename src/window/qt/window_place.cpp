@@ -1,6 +1,7 @@
 #include "window_place.h"
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -37,9 +38,17 @@ public:
                 }
             }
             break;
-        case QEvent::Expose:
         case QEvent::Move:
+            if (watched == window_)
+                notePlace();
             centreOnceFramed();
+            break;
+        case QEvent::Expose:
+            centreOnceFramed();
+            break;
+        case QEvent::WindowStateChange:
+            if (watched == window_)
+                keepPlaceThroughRequest();
             break;
         case QEvent::Resize:
             if (watched == window_)
@@ -104,7 +113,55 @@ private:
         });
     }
 
+    // Where the client area stands, and where it last stood still (for kSettledMs), before
+    // the moves that came since: the client area, as the frame's place lags behind (see
+    // centre()).
+    static constexpr qint64 kSettledMs = 250;
+    void notePlace() {
+        const QPoint now = window_->geometry().topLeft();
+        if (now == current_)
+            return;
+        if (!movedAt_.isValid())
+            settled_ = now;
+        else if (movedAt_.elapsed() >= kSettledMs)
+            settled_ = current_;
+        current_ = now;
+        movedAt_.start();
+    }
+
+    // A maximise or full-screen request is undone (keepWindowStateNormal), but a window
+    // manager may have moved the window with it, before it said what it did: mutter puts
+    // it in the work area's corner, and leaves it there once it is normal again (and Qt
+    // itself may move it as it takes the state on). So the window goes back to where it
+    // stood still before the request: before the moves that came with it (a person's drag
+    // is not followed by a request within the moment).
+    void keepPlaceThroughRequest() {
+        constexpr Qt::WindowStates kRefused = Qt::WindowMaximized | Qt::WindowFullScreen;
+        if (!programPlacesWindows() || !centred_)
+            return;
+        if (window_->windowState() & kRefused) {
+            if (!placeBeforeRequest_)
+                placeBeforeRequest_ =
+                    movedAt_.isValid() && movedAt_.elapsed() < kSettledMs ? settled_ : current_;
+            return;
+        }
+        if (!placeBeforeRequest_)
+            return;
+        const QPoint place = *placeBeforeRequest_;
+        placeBeforeRequest_.reset();
+        // Now, and again once the window manager has finished with the state.
+        for (const int delayMs : {0, 300})
+            QTimer::singleShot(delayMs, window_, [window = QPointer<QWidget>(window_), place] {
+                if (window && !(window->windowState() & kRefused) &&
+                    window->geometry().topLeft() != place)
+                    window->setGeometry(QRect(place, window->size()));
+            });
+    }
+
     QWidget* window_;
+    QPoint current_, settled_;
+    QElapsedTimer movedAt_;
+    std::optional<QPoint> placeBeforeRequest_;
     bool centred_ = false;
     bool framed_ = false;
     QBasicTimer framePoll_;
