@@ -16,6 +16,13 @@ cd "$QUORVEL_ROOT"
 
 left_out=() # what this machine cannot run, and why: said before and after
 
+# Without XDG_RUNTIME_DIR (CI, a root shell, a container) each Qt program of the tests
+# makes /tmp/runtime-$USER and leaves it there: the tests get one in the build folder.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR=$QUORVEL_BUILD/test-runtime
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
+
 # quorvel.exe and the Windows tests are x86-64 programs: Debian's Wine runs them on an
 # x86-64 machine only (on ARM it runs ARM programs).
 arch=$(dpkg --print-architecture)
