@@ -51,18 +51,14 @@ start_display() {
         return
     # Before the shell reads them: the extension on, no first-start tour, no animations, no
     # hot corner.
-    local setting schema key value settings=(
+    local failed settings=(
         "org.gnome.shell enabled-extensions ['$gnome_extension']"
         "org.gnome.shell disable-extension-version-validation true"
         "org.gnome.shell welcome-dialog-last-shown-version '999'"
         "org.gnome.desktop.interface enable-animations false"
         "org.gnome.desktop.interface enable-hot-corners false"
     )
-    for setting in "${settings[@]}"; do
-        read -r schema key value <<<"$setting"
-        gsettings set "$schema" "$key" "$value" 2>>"$display_log" ||
-            not_started "gsettings set $setting failed" || return
-    done
+    failed=$(set_gsettings "$display_log" "${settings[@]}") || not_started "$failed" || return
     local session_options=(--no-x11)
     [ "$gnome_session" = wayland ] || session_options=()
     env -u DISPLAY XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME \

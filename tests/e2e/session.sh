@@ -177,6 +177,21 @@ start_session_bus() {
     export DBUS_SESSION_BUS_ADDRESS
 }
 
+# set_gsettings LOG "SCHEMA KEY VALUE"...: sets each, gsettings' complaints to LOG; names
+# each that failed, a line each, and returns 1 if any did.
+set_gsettings() {
+    local log=$1 setting schema key value status=0
+    shift
+    for setting; do
+        read -r schema key value <<<"$setting"
+        gsettings set "$schema" "$key" "$value" 2>>"$log" || {
+            echo "gsettings set $setting failed: $(tail -n 1 "$log")"
+            status=1
+        }
+    done
+    return $status
+}
+
 # --- ibus with the libpinyin engine -------------------------------------------------
 
 # start_ibus [IBUS-DAEMON OPTION...]: problems go to the current check.
@@ -184,7 +199,7 @@ ibus_pid=''
 start_ibus() {
     # Pin what decides the first candidate, so zhongguo and nihao commit 中国 and 你好 on
     # every machine; the fresh home already means no learnt phrases.
-    local pinyin=com.github.libpinyin.ibus-libpinyin.libpinyin setting schema key value
+    local pinyin=com.github.libpinyin.ibus-libpinyin.libpinyin
     local settings=(
         "org.freedesktop.ibus.general preload-engines ['libpinyin']"
         "org.freedesktop.ibus.general use-global-engine true"
@@ -201,11 +216,8 @@ start_ibus() {
         "$pinyin enable-cloud-input false"
         "$pinyin lua-extension false"
     )
-    for setting in "${settings[@]}"; do
-        read -r schema key value <<<"$setting"
-        gsettings set "$schema" "$key" "$value" 2>>"$work/gsettings.log" ||
-            problem "gsettings set $setting failed: $(tail -n 1 "$work/gsettings.log")"
-    done
+    local failed
+    failed=$(set_gsettings "$work/gsettings.log" "${settings[@]}") || problem "$failed"
     if ((${ibus_started_by_desktop:-0})); then
         # A desktop's shell starts ibus itself, with the engine of its input sources; the
         # shell ends it.

@@ -73,8 +73,6 @@ void TitleBarTest::refusedStates() {
     if (titled) {
         titledWindow = std::make_unique<TitledWindow>(form);
         window = titledWindow.get();
-    } else {
-        keepWindowStateNormal(form);
     }
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -106,7 +104,6 @@ void TitleBarTest::placeKeptThroughRequests() {
     QFETCH(bool, backToPlaceBeforeMove);
     Form1 form;
     form.load();
-    keepWindowStateNormal(&form);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::qWait(300); // standing still where the program put it

@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <QWindow>
 
 #include <wayland-client.h>
@@ -111,36 +110,11 @@ private:
     bool pressedClose_ = false;
 };
 
-// Undoes a maximised or full-screen state once Qt has taken it on, as the window's own
-// change; the next turn of the event loop asks the compositor for the normal state again.
-class NormalStateKeeper : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* window = static_cast<QWidget*>(watched);
-        constexpr Qt::WindowStates kRefused = Qt::WindowMaximized | Qt::WindowFullScreen;
-        if (event->type() == QEvent::WindowStateChange && (window->windowState() & kRefused)) {
-            QPointer<QWidget> guarded(window);
-            QTimer::singleShot(0, window, [guarded, kRefused] {
-                if (guarded && (guarded->windowState() & kRefused))
-                    guarded->setWindowState(guarded->windowState() & ~kRefused);
-            });
-        }
-        return false;
-    }
-};
-
 } // namespace
 
 bool compositorDrawsTitleBars() {
     return QGuiApplication::platformName() != QLatin1String("wayland") ||
            waylandCompositorOffersDecorations();
-}
-
-void keepWindowStateNormal(QWidget* window) {
-    window->installEventFilter(new NormalStateKeeper(window));
 }
 
 TitledWindow::TitledWindow(QWidget* content)
@@ -156,7 +130,6 @@ TitledWindow::TitledWindow(QWidget* content)
     setFixedSize(content->width(), content->height() + kBarHeight);
     if (focused)
         focused->setFocus();
-    keepWindowStateNormal(this);
     keepPlacedAndSized(this);
 }
 
@@ -176,7 +149,6 @@ void TitledWindow::closeEvent(QCloseEvent* event) {
 
 std::unique_ptr<TitledWindow> showMainWindow(QWidget* form) {
     if (compositorDrawsTitleBars()) {
-        keepWindowStateNormal(form);
         form->show();
         return nullptr;
     }

@@ -12,11 +12,6 @@
 // settings portal names, cutting the caption or losing the close box).
 bool compositorDrawsTitleBars();
 
-// Keeps a fixed-size top-level window in its normal state: a maximise or full-screen request
-// (a title bar's box or double click, a keyboard shortcut, a script) is undone at once, so
-// the compositor gives the window back its place, and never shows it larger than it draws.
-void keepWindowStateNormal(QWidget* window);
-
 // The program's own title bar over a fixed-size window: its icon, its whole caption and a
 // close box, nothing else; dragging it moves the window. TitledWindow takes `content` (a
 // window not yet shown) as its child below the bar, and closing it closes `content`. It

@@ -47,8 +47,10 @@ public:
             centreOnceFramed();
             break;
         case QEvent::WindowStateChange:
-            if (watched == window_)
+            if (watched == window_) {
+                undoRefusedState();
                 keepPlaceThroughRequest();
+            }
             break;
         case QEvent::Resize:
             if (watched == window_)
@@ -129,14 +131,26 @@ private:
         movedAt_.start();
     }
 
-    // A maximise or full-screen request is undone (keepWindowStateNormal), but a window
+    static constexpr Qt::WindowStates kRefused = Qt::WindowMaximized | Qt::WindowFullScreen;
+
+    // A maximised or full-screen state, once Qt has taken it on, is undone as the window's own
+    // change: the next turn of the event loop asks for the normal state again.
+    void undoRefusedState() {
+        if (!(window_->windowState() & kRefused))
+            return;
+        QTimer::singleShot(0, window_, [window = QPointer<QWidget>(window_)] {
+            if (window && (window->windowState() & kRefused))
+                window->setWindowState(window->windowState() & ~kRefused);
+        });
+    }
+
+    // A maximise or full-screen request is undone (undoRefusedState), but a window
     // manager may have moved the window with it, before it said what it did: mutter puts
     // it in the work area's corner, and leaves it there once it is normal again (and Qt
     // itself may move it as it takes the state on). So the window goes back to where it
     // stood still before the request: before the moves that came with it (a person's drag
     // is not followed by a request within the moment).
     void keepPlaceThroughRequest() {
-        constexpr Qt::WindowStates kRefused = Qt::WindowMaximized | Qt::WindowFullScreen;
         if (!programPlacesWindows() || !centred_)
             return;
         if (window_->windowState() & kRefused) {
