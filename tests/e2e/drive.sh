@@ -155,9 +155,13 @@ scale=1
 
 # expect_exit_after WHAT ACTION...: runs ACTION; the program must then exit with status 0.
 expect_exit_after() {
-    local what=$1 status
+    local what=$1 status before=${#problems[@]}
     shift
     "$@"
+    if ((${#problems[@]} > before)); then # ACTION could not be done, and said why
+        stop_process "$quorvel_pid"
+        return
+    fi
     if wait_until "$target_exit_timeout" quorvel_gone; then
         reap "$quorvel_pid"
         status=$?

@@ -84,8 +84,49 @@ press_command2() {
     if ((display_has_pointer)); then
         click_at 164 80
     else
-        send_keys Tab Tab Tab space
+        send_keys Tab Tab Tab
+        # Space only once the focus is seen on Command2: should a Tab go astray, the
+        # check says where, rather than that the program went on running.
+        if wait_until 5 command2_has_focus; then
+            send_keys space
+        else
+            problem "three Tabs from Text1 did not bring the focus to Command2 (Tab order" \
+                "Text1, Text2, Command1, Command2); focus frames seen: $(focus_frames_seen)"
+            return 1
+        fi
     fi
+}
+
+# The controls that take the focus (Text2, the buttons), as: name left top width height.
+focus_takers=("Text2 80 16 89 33" "Command1 24 64 73 33" "Command2 128 64 73 33"
+    "Check1 176 16 30 30")
+# focus_frame_changed IMAGE LEFT TOP WIDTH HEIGHT: how many pixels of the control's top
+# edge, 4 pixels in, where a focused button draws its dotted frame, differ from the first
+# screenshot (taken with the focus in Text1). A focused text box marks the same line with
+# its highlighted border instead.
+focus_frame_changed() {
+    local image=$1 row="$(($4 - 8))x1+$(($2 + 4))+$(($3 + 4))" changed
+    convert "$work/before.png" -crop "$row" +repage "$work/row-before.png" &&
+        convert "$image" -crop "$row" +repage "$work/row-now.png" || return 1
+    changed=$(compare -fuzz 10% -metric AE "$work/row-before.png" "$work/row-now.png" null: 2>&1)
+    changed=${changed%% (*}
+    echo "${changed%.*}"
+}
+command2_has_focus() {
+    local changed
+    screenshot_window "$work/focus.png" || return 1
+    changed=$(focus_frame_changed "$work/focus.png" 128 64 73 33)
+    [[ $changed =~ ^[0-9]+$ ]] && ((changed >= 16))
+}
+focus_frames_seen() {
+    local taker name left top width height changed seen=()
+    for taker in "${focus_takers[@]}"; do
+        read -r name left top width height <<<"$taker"
+        changed=$(focus_frame_changed "$work/focus.png" "$left" "$top" "$width" "$height")
+        seen+=("$name ${changed:-?} px")
+    done
+    printf '%s, ' "${seen[@]::${#seen[@]}-1}"
+    echo "${seen[-1]}"
 }
 
 scenario_main_window() {
