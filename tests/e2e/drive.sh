@@ -168,8 +168,22 @@ expect_exit_after() {
         ((status == 0)) || problem "exit status $status after $what, want 0"
     else
         problem "still running $target_exit_timeout s after $what"
+        print_stacks "$quorvel_pid"
         stop_process "$quorvel_pid"
     fi
+}
+
+# print_stacks PID: where each thread of a program that should have ended waits, for the
+# log; gdb's symbol-less frames and its chatter are left out.
+print_stacks() {
+    local pid
+    [ "$target" != wine ] && command -v gdb >/dev/null || return 0
+    for pid in "$1" $(descendants "$1"); do
+        [ "$(readlink "/proc/$pid/exe")" -ef "$program" ] || continue
+        echo "--- the program's threads, still running after $what:"
+        timeout 60 gdb -p "$pid" -batch -nx -ex 'thread apply all bt 25' 2>/dev/null |
+            grep -E '^(Thread|#)' | grep -v ' in ?? ()' | sed 's/^/    /'
+    done
 }
 
 # picture_difference IMAGE X Y PICTURE: how far the area of IMAGE at X,Y is from PICTURE,
