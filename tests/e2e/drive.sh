@@ -155,32 +155,37 @@ scale=1
 
 # expect_exit_after WHAT ACTION...: runs ACTION; the program must then exit with status 0.
 expect_exit_after() {
-    local what=$1 status before=${#problems[@]}
+    local what=$1 before=${#problems[@]}
     shift
     "$@"
     if ((${#problems[@]} > before)); then # ACTION could not be done, and said why
         stop_process "$quorvel_pid"
         return
     fi
-    if wait_until "$target_exit_timeout" quorvel_gone; then
-        reap "$quorvel_pid"
-        status=$?
-        ((status == 0)) || problem "exit status $status after $what, want 0"
-    else
-        problem "still running $target_exit_timeout s after $what"
-        print_stacks "$quorvel_pid"
-        stop_process "$quorvel_pid"
-    fi
+    program_ended "$what" && return
+    problem "still running $target_exit_timeout s after $what"
+    print_stacks "$quorvel_pid" "$what"
+    stop_process "$quorvel_pid"
 }
 
-# print_stacks PID: where each thread of a program that should have ended waits, for the
-# log; gdb's symbol-less frames and its chatter are left out.
+# program_ended WHAT: whether the program ends within the time allowed; a problem if it
+# ends with a status other than 0.
+program_ended() {
+    local status
+    wait_until "$target_exit_timeout" quorvel_gone || return 1
+    reap "$quorvel_pid"
+    status=$?
+    ((status == 0)) || problem "exit status $status after $1, want 0"
+}
+
+# print_stacks PID WHAT: where each thread of a program that should have ended after WHAT
+# waits, for the log; gdb's symbol-less frames and its chatter are left out.
 print_stacks() {
     local pid
     [ "$target" != wine ] && command -v gdb >/dev/null || return 0
     for pid in "$1" $(descendants "$1"); do
         [ "$(readlink "/proc/$pid/exe")" -ef "$program" ] || continue
-        echo "--- the program's threads, still running after $what:"
+        echo "--- the program's threads, still running after $2:"
         timeout 60 gdb -p "$pid" -batch -nx -ex 'thread apply all bt 25' 2>/dev/null |
             grep -E '^(Thread|#)' | grep -v ' in ?? ()' | sed 's/^/    /'
     done
